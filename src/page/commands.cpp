@@ -1,0 +1,169 @@
+// The page's commands: interface, mode and auto-toggle choices of a row, the
+// dialog buttons and Set Device Info. Commands change only the record's slots;
+// the registry is written when the page is released.
+#include <windows.h>
+#include <shellapi.h>
+
+#include "page/choices.h"
+#include "page/page.h"
+#include "provider/registry.h"
+#include "resources/ids.h"
+
+namespace {
+
+PortSettings* RowSlot(PageState* page, int row) {
+    if (row < 0 || row >= MaxPageRows || row >= MaxPortSlots) return nullptr;
+    return &page->board->ports[row];
+}
+
+void OnInterfaceChange(PageState* page, int row) {
+    PortSettings* slot = RowSlot(page, row);
+    if (slot == nullptr || slot->hwPortType != HwPortTypeSelectable) return;
+    HWND box = page->interfaceBoxes[row];
+    if (box == nullptr) return;
+    // A box whose text was typed over has no selection: nothing to choose then.
+    const LRESULT position = SendMessageA(box, CB_GETCURSEL, 0, 0);
+    int32_t value = 0;
+    if (!ChoiceValueAt(InterfaceList, position, &value)) return;
+
+    switch (value) {
+    case PortRs232:
+        slot->portType = PortRs232;
+        SendMessageA(box, CB_SETCURSEL, static_cast<WPARAM>(position), 0);
+        FillModeCombo(page, Rs232ModeList, row);
+        EnableControl(page->modeCombos[row], false);
+        EnableControl(page->swRadios[row], false);
+        EnableControl(page->hwRadios[row], false);
+        EnableControl(page->autoToggleGroups[row], false);
+        slot->outputControl = OutputOff;
+        break;
+    case PortRs422:
+        slot->portType = PortRs422;
+        SendMessageA(box, CB_SETCURSEL, static_cast<WPARAM>(position), 0);
+        FillModeCombo(page, Rs422ModeList, row);
+        EnableControl(page->modeCombos[row], true);
+        break;
+    case PortRs485:
+        slot->portType = PortRs485;
+        SendMessageA(box, CB_SETCURSEL, static_cast<WPARAM>(position), 0);
+        FillModeCombo(page, Rs485ModeList, row);
+        EnableControl(page->modeCombos[row], true);
+        EnableControl(page->swRadios[row], true);
+        EnableControl(page->hwRadios[row], true);
+        break;
+    default:
+        break;  // "UNKNOWN" and "No Panel" cannot be chosen
+    }
+}
+
+void OnModeChange(PageState* page, int row) {
+    PortSettings* slot = RowSlot(page, row);
+    if (slot == nullptr) return;
+    page->board->selectedPort = row;
+    const LRESULT position =
+        page->modeCombos[row] != nullptr ? SendMessageA(page->modeCombos[row], CB_GETCURSEL, 0, 0) : CB_ERR;
+    int32_t mode = 0;  // no selection counts as the first entry
+    switch (slot->portType) {
+    case PortRs232:
+        ChoiceValueAt(Rs232ModeList, position, &mode);
+        slot->portMode = static_cast<uint32_t>(mode);
+        slot->outputControl = OutputOff;
+        slot->flowControl10 &= ~FlowHwAutoToggle;
+        break;
+    case PortRs422:
+        ChoiceValueAt(Rs422ModeList, position, &mode);
+        slot->portMode = static_cast<uint32_t>(mode);
+        break;
+    case PortRs485:
+        ChoiceValueAt(Rs485ModeList, position, &mode);
+        slot->portMode = static_cast<uint32_t>(mode);
+        break;
+    default:
+        slot->portMode = 0xFFFFFFFF;
+        break;
+    }
+    ApplyToggleRules(page);
+}
+
+void OnSoftwareToggle(PageState* page, int id) {
+    PortSettings* slot = RowSlot(page, (id - IDC_SW_FIRST) / 2);
+    if (slot == nullptr) return;
+    CheckRadioButton(page->dialogWindow, id, id + 1, id);
+    slot->outputControl = OutputSw;
+    slot->flowControl10 &= ~FlowHwAutoToggle;
+    Apply105xModeBit(slot);
+    slot->txFifo10 = 1;
+    slot->rxFifo10 = 8;
+}
+
+void OnHardwareToggle(PageState* page, int id) {
+    PortSettings* slot = RowSlot(page, (id - IDC_SW_FIRST) / 2);
+    if (slot == nullptr) return;
+    CheckRadioButton(page->dialogWindow, id - 1, id, id);
+    slot->outputControl = OutputHw;
+    slot->txFifo10 = 32;
+    slot->rxFifo10 = 16;
+    if (autoToggleSigType == 2) {
+        slot->flowControl10 = FlowHwAutoToggle;
+    } else {
+        slot->flowControl10 &= ~FlowHwAutoToggle;
+    }
+    Apply105xModeBit(slot);
+}
+
+void OnAdvanced(PageState* page, int row) {
+    if (RowSlot(page, row) == nullptr) return;
+    page->board->selectedPort = row;
+    // The Advanced Settings dialog opens here once it is built.
+}
+
+// Stores the board's friendly name for the board information tool and starts it.
+void OnSetDeviceInfo(PageState* page, HWND button) {
+    constexpr DWORD NameSize = 260;
+    constexpr DWORD SelectedMpSize = 50;
+    char name[NameSize + 1] = {};
+    BoardRecord* board = page->board;
+    if (!SetupDiGetDeviceRegistryPropertyA(board->deviceInfoSet, board->deviceInfoData, SPDRP_FRIENDLYNAME, nullptr,
+                                           reinterpret_cast<BYTE*>(name), NameSize, nullptr)) {
+        name[0] = '\0';
+    }
+    name[NameSize] = '\0';
+
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\Vereruri\\Parameters", 0,
+                      KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) {
+        return;
+    }
+    RegSetValueExA(key, "SelectedMP", 0, REG_SZ, reinterpret_cast<const BYTE*>(name), SelectedMpSize);
+    RegCloseKey(key);
+    ShellExecuteA(button, "open", "RiVUROduv.exe", nullptr, nullptr, SW_SHOW);
+}
+
+}  // namespace
+
+INT_PTR OnSettingsCommand(PageState* page, int id, int, HWND control) {
+    if (id == IDC_INTERFACE) {
+        OnInterfaceChange(page, 0);
+    } else if (id >= IDC_INTERFACE_FIRST && id <= IDC_INTERFACE_LAST) {
+        OnInterfaceChange(page, id - IDC_INTERFACE_FIRST);
+    } else if (id == IDC_MODE) {
+        OnModeChange(page, 0);
+    } else if (id >= IDC_MODE_FIRST && id <= IDC_MODE_LAST) {
+        OnModeChange(page, id - IDC_MODE_FIRST);
+    } else if (id == IDC_ADVANCED) {
+        OnAdvanced(page, 0);
+    } else if (id >= IDC_ADVANCED_FIRST && id <= IDC_ADVANCED_LAST) {
+        OnAdvanced(page, id - IDC_ADVANCED_FIRST);
+    } else if (id == IDC_DEVICE_INFO) {
+        OnSetDeviceInfo(page, control);
+    } else if (id >= IDC_SW_FIRST && id <= IDC_TOGGLE_LAST) {
+        if ((id - IDC_SW_FIRST) % 2 == 0) {
+            OnSoftwareToggle(page, id);
+        } else {
+            OnHardwareToggle(page, id);
+        }
+    }
+    // Port Name Remap, I/O address remap, nine-bit and sleep mode open their
+    // dialogs here once those are built.
+    return TRUE;
+}

@@ -1,0 +1,48 @@
+// Loading every row's settings from its child port and showing them.
+#include "page/choices.h"
+#include "page/page.h"
+#include "provider/catalogue.h"
+#include "provider/registry.h"
+
+namespace {
+
+void ShowUartLabel(PageState* page, const PortSettings& slot) {
+    const char* label = UartLabelOf(page->board->deviceType, slot.uartType);
+    // An unknown UART type leaves the page's label as it was.
+    if (label != nullptr && page->uartLabel != nullptr) SetWindowTextA(page->uartLabel, label);
+}
+
+void ShowModeBox(PageState* page, int row) {
+    bool selectable = true;
+    const ChoiceList& list = ModeListFor(page->board->ports[row].portType, &selectable);
+    FillModeCombo(page, list, row);
+    if (!selectable) EnableControl(page->modeCombos[row], false);
+}
+
+}  // namespace
+
+// With ALL_Enable set the rules run on the row just loaded; otherwise on the
+// selected slot, kept within range.
+void LoadAndShowPorts(PageState* page) {
+    BoardRecord* board = page->board;
+    const bool panel = IsPanelBoard(board->deviceType);
+    const int rows = PageRowCount(page);
+    for (int row = 0; row < rows; ++row) {
+        LoadPortSlot(board, row);
+        const PortSettings& slot = board->ports[row];
+        ShowUartLabel(page, slot);
+        ShowInterfaceState(page, row, slot);
+        if (panel) {
+            EnableControl(page->modeCombos[row], true);
+            FillInterfaceBox(page, row);
+            ShowModeBox(page, row);
+            board->selectedPort = row;
+        } else {
+            FillInterfaceBox(page, 0);
+            ShowModeBox(page, 0);
+            if (board->selectedPort < 0 || board->selectedPort > 32) board->selectedPort = 0;
+            if (board->allEnable != 0) board->selectedPort = row;
+        }
+        ApplyToggleRules(page);
+    }
+}

@@ -1,0 +1,163 @@
+#include "page/page.h"
+
+#include <commctrl.h>
+#include <prsht.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "provider/apply.h"
+#include "provider/catalogue.h"
+#include "resources/ids.h"
+
+void EnableControl(HWND control, bool enable) {
+    if (control != nullptr) EnableWindow(control, enable ? TRUE : FALSE);
+}
+
+void ShowControl(HWND control, bool show) {
+    if (control != nullptr) ShowWindow(control, show ? SW_SHOW : SW_HIDE);
+}
+
+int PageRowCount(const PageState* page) {
+    int rows = page->board->panelCount;
+    if (rows > MaxPageRows) rows = MaxPageRows;
+    return rows < 0 ? 0 : rows;
+}
+
+void ShowInterfaceState(PageState* page, int row, const PortSettings& slot) {
+    if (slot.uartType == 0 && slot.hwPortType == HwPortTypeSelectable) {
+        EnableControl(page->interfaceBoxes[row], true);
+        ShowControl(page->swRadios[row], false);
+        ShowControl(page->hwRadios[row], false);
+        ShowControl(page->autoToggleGroups[row], false);
+        HWND fixed = GetDlgItem(page->dialogWindow, IDC_AUTO_TOGGLE_FIXED);
+        ShowControl(fixed, true);
+        EnableControl(fixed, false);
+        CheckDlgButton(page->dialogWindow, IDC_AUTO_TOGGLE_FIXED, BST_CHECKED);
+    } else {
+        EnableControl(page->interfaceBoxes[row], false);
+    }
+}
+
+namespace {
+
+HWND Control(const PageState* page, int id) { return GetDlgItem(page->dialogWindow, id); }
+
+void ShowModelLabel(PageState* page) {
+    const BoardRecord* board = page->board;
+    char text[64] = {};
+    snprintf(text, sizeof(text), "%s", ModelLabelOf(board->deviceType, board->deviceFamily, board->allEnable));
+    if (page->modelLabel != nullptr) SetWindowTextA(page->modelLabel, text);
+}
+
+// Rows of the 32-port layout start disabled; loading decides each row again.
+void Init32PortRows(PageState* page, int count) {
+    const PortSettings* selected = SelectedSlot(page->board);
+    for (int row = 0; row < count; ++row) {
+        if (selected != nullptr) ShowInterfaceState(page, row, *selected);
+        EnableControl(page->modeCombos[row], false);
+        EnableControl(page->swRadios[row], false);
+        EnableControl(page->hwRadios[row], false);
+        EnableControl(page->autoToggleGroups[row], false);
+    }
+}
+
+void MapPanelRows(PageState* page) {
+    const uint32_t type = page->board->deviceType;
+    const int rows = PageRowCount(page);
+    page->uartLabel = Control(page, IDC_UART_PANEL);
+    for (int row = 0; row < rows; ++row) {
+        page->modeCombos[row] = Control(page, IDC_MODE_FIRST + row);
+        page->interfaceBoxes[row] = Control(page, IDC_INTERFACE_FIRST + row);
+        page->rowLabels[row] = Control(page, IDC_ROW_LABEL_FIRST + row);
+        page->advancedButtons[row] = Control(page, IDC_ADVANCED_FIRST + row);
+        page->swRadios[row] = Control(page, SwRadioId(row));
+        page->hwRadios[row] = Control(page, HwRadioId(row));
+        EnableControl(page->advancedButtons[row], true);
+        char caption[64] = {};
+        snprintf(caption, sizeof(caption), HasFeature(type, FeaturePanelCaption) ? "Panel %d" : "Port %d", row + 1);
+        if (page->rowLabels[row] != nullptr) SetWindowTextA(page->rowLabels[row], caption);
+    }
+    page->modelLabel = Control(page, IDC_MODEL_PANEL);
+    if (Is32PortBoard(type)) Init32PortRows(page, rows);
+}
+
+void MapTwoPortRows(PageState* page) {
+    page->uartLabel = Control(page, IDC_UART);
+    page->modelLabel = Control(page, IDC_MODEL);
+    const int rows = PageRowCount(page);
+    for (int row = 0; row < rows; ++row) {
+        page->modeCombos[row] = Control(page, IDC_MODE + row);
+        page->interfaceBoxes[row] = Control(page, IDC_INTERFACE + row);
+        page->swRadios[row] = Control(page, SwRadioId(row));
+        page->hwRadios[row] = Control(page, HwRadioId(row));
+        page->advancedButtons[row] = Control(page, IDC_ADVANCED + row);
+    }
+}
+
+void MapSingleRow(PageState* page) {
+    page->modeCombos[0] = Control(page, IDC_MODE);
+    page->interfaceBoxes[0] = Control(page, IDC_INTERFACE);
+    page->autoToggleGroups[0] = Control(page, IDC_AUTO_TOGGLE_GROUP);
+    page->swRadios[0] = Control(page, SwRadioId(0));
+    page->hwRadios[0] = Control(page, HwRadioId(0));
+    page->advancedButtons[0] = Control(page, IDC_ADVANCED);
+    page->modelLabel = Control(page, IDC_MODEL);
+    page->uartLabel = Control(page, IDC_UART);
+    if (HasFeature(page->board->deviceType, FeatureParallelOnly)) {
+        // A parallel port has no serial options and no COM name.
+        constexpr int SerialOnlyButtons[] = {IDC_SLEEP_MODE, IDC_NINE_BIT, IDC_PORT_REMAP, IDC_ADVANCED_FIRST};
+        for (int id : SerialOnlyButtons) EnableControl(Control(page, id), false);
+    }
+}
+
+BOOL OnInitSettingsPage(PageState* page, const PROPSHEETPAGEA* sheetPage) {
+    page->board = reinterpret_cast<BoardRecord*>(sheetPage->lParam);
+    if (page->board == nullptr) return TRUE;
+    const uint32_t type = page->board->deviceType;
+    if (IsPanelBoard(type)) {
+        MapPanelRows(page);
+    } else if (HasFeature(type, FeatureTwoPortRows)) {
+        MapTwoPortRows(page);
+    } else {
+        MapSingleRow(page);
+    }
+    ShowModelLabel(page);
+    LoadAndShowPorts(page);
+    return TRUE;
+}
+
+}  // namespace
+
+INT_PTR CALLBACK SettingsPageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* page = reinterpret_cast<PageState*>(GetWindowLongPtrA(window, DWLP_USER));
+    if (message == WM_INITDIALOG) {
+        if (page == nullptr) {
+            page = static_cast<PageState*>(std::calloc(1, sizeof(PageState)));
+            if (page == nullptr) {
+                EndDialog(window, 2);
+                return FALSE;
+            }
+            SetWindowLongPtrA(window, DWLP_USER, reinterpret_cast<LONG_PTR>(page));
+        }
+        page->dialogWindow = window;
+        return OnInitSettingsPage(page, reinterpret_cast<const PROPSHEETPAGEA*>(lParam));
+    }
+    if (page == nullptr) return FALSE;
+
+    switch (message) {
+    case WM_COMMAND:
+        if (page->board == nullptr) return TRUE;
+        return OnSettingsCommand(page, LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_NOTIFY:
+        // Only PSN_APPLY is handled; the result 0 lets the sheet close.
+        if (page->board == nullptr) return FALSE;
+        return OnSettingsNotify(page, wParam, reinterpret_cast<const NMHDR*>(lParam));
+    case WM_DESTROY:
+        std::free(page);
+        SetWindowLongPtrA(window, DWLP_USER, 0);
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}

@@ -1,0 +1,95 @@
+#include "provider/catalogue.h"
+
+#include "resources/resource.h"
+
+namespace {
+
+constexpr DeviceTypeInfo DeviceTypes[] = {
+    {0x10000000, BoardClass::Legacy, "Norva-1S PCI", nullptr, FeatureNone},
+    {0x10100000, BoardClass::Legacy, "Norva-1S1P PCI", nullptr, FeatureOneSerialOneParallel | FeatureParallelChild},
+    {0x20000000, BoardClass::Legacy, "Norva-2S PCI", nullptr, FeatureNone},
+    {0x20100000, BoardClass::Legacy, "Norva-2S1P PCI", nullptr, FeatureParallelChild},
+    {0x40000000, BoardClass::Legacy, "Norva-4S PCI", nullptr, FeatureNone},
+    {0x4D060000, BoardClass::Legacy, "Norva-6S PCI", nullptr, FeatureNone},
+    {0x50010000, BoardClass::Legacy, "Norva-1P PCI", nullptr, FeatureParallelOnly},
+    {0x45010000, BoardClass::Standard, "Norva-1 PCIe", nullptr, FeatureNone},
+    {0x45020000, BoardClass::Standard, "Norva-2 PCIe", nullptr, FeatureNone},
+    {0x45040000, BoardClass::Standard, "Norva-4 PCIe", nullptr, FeatureNone},
+    {0x45080000, BoardClass::Standard, "Norva-8 PCIe", nullptr, FeatureNone},
+    {0x45160000, BoardClass::Standard, "Norva-16 PCIe", nullptr, FeatureNone},
+    {0x45F40000, BoardClass::Standard, "Norva-4MPCIe", nullptr, FeatureNone},
+    {0x4D0400B1, BoardClass::Standard, "Norva-4MPCIe", nullptr, FeatureNone},
+    {0x45F80000, BoardClass::Standard, "Norva-8MPCIe", nullptr, FeatureNone},
+    {0x46040000, BoardClass::Standard, "Norva-4MP", nullptr, FeatureNone},
+    {0x4D010000, BoardClass::Standard, "Norva-1 PCI", nullptr, FeatureNone},
+    {0x4D020000, BoardClass::Standard, "Norva-2 PCI", "Norva-2 PCI A+", FeatureTwoPortRows},
+    {0x4D040000, BoardClass::Standard, "Norva-4 PCI", "Norva-4 PCI A+", FeatureNoHwAutoToggle},
+    {0x4D080000, BoardClass::Standard, "Norva-8 PCI", nullptr, FeatureNoHwAutoToggle},
+    {0x4D160000, BoardClass::Standard, "Norva-16 PCI", nullptr, FeatureNone},
+    {0x4D320000, BoardClass::Panel32, "Norva-32 PCI", nullptr, FeaturePanelCaption},
+    {0x45320000, BoardClass::Panel32, "Norva-32 PCIe", nullptr, FeatureNone},
+    {0x4D040091, BoardClass::Panel4, "Norva-4 PCI(JA)", nullptr, FeatureNone},
+    {0x4E040082, BoardClass::Panel4, "Norva-4 PCI(JA)", nullptr, FeatureNone},
+    {0x45A40000, BoardClass::Panel4, "Norva-4 PCIe(JA)", nullptr, FeatureNone},
+};
+
+constexpr DeviceTypeInfo UnlistedDeviceType = {0, BoardClass::Standard, "", nullptr, FeatureNone};
+
+// The four-port panel boards take their label by family, not by code.
+constexpr const char* Panel4LabelPci = "Norva-4 PCI(JA)";
+constexpr const char* Panel4LabelPcie = "Norva-4 PCIe(JA)";
+
+constexpr const char* UartLabels[] = {"16C550/PCI", "16C1050/PCI", "16C1053A/PCI"};
+constexpr const char* LegacyUartLabel = "16C1053APCI";
+
+}  // namespace
+
+const DeviceTypeInfo& LookUpDeviceType(uint32_t code) {
+    for (const DeviceTypeInfo& info : DeviceTypes) {
+        if (info.code == code) return info;
+    }
+    return UnlistedDeviceType;
+}
+
+BoardClass ClassOf(uint32_t code) { return LookUpDeviceType(code).boardClass; }
+
+bool IsPanelBoard(uint32_t code) {
+    const BoardClass boardClass = ClassOf(code);
+    return boardClass == BoardClass::Panel32 || boardClass == BoardClass::Panel4;
+}
+
+bool Is32PortBoard(uint32_t code) { return ClassOf(code) == BoardClass::Panel32; }
+
+bool IsLegacyBoard(uint32_t code) { return ClassOf(code) == BoardClass::Legacy; }
+
+bool HasFeature(uint32_t code, DeviceFeature feature) {
+    return (LookUpDeviceType(code).features & feature) != 0;
+}
+
+int PageTemplateOf(uint32_t code) {
+    switch (ClassOf(code)) {
+    case BoardClass::Panel32:
+    case BoardClass::Panel4:
+        return IDD_PAGE_PANEL;
+    case BoardClass::Legacy:
+        return IDD_PAGE_LEGACY;
+    case BoardClass::Standard:
+        break;
+    }
+    return IDD_PAGE_STANDARD;
+}
+
+const char* ModelLabelOf(uint32_t code, uint32_t family, uint32_t allEnable) {
+    const DeviceTypeInfo& info = LookUpDeviceType(code);
+    if (info.boardClass == BoardClass::Panel4) {
+        return family == PciExpressFamily ? Panel4LabelPcie : Panel4LabelPci;
+    }
+    if (allEnable != 0 && info.modelLabelAllEnable != nullptr) return info.modelLabelAllEnable;
+    return info.modelLabel;
+}
+
+const char* UartLabelOf(uint32_t code, uint32_t uartType) {
+    if (IsLegacyBoard(code)) return LegacyUartLabel;
+    if (uartType < sizeof(UartLabels) / sizeof(UartLabels[0])) return UartLabels[uartType];
+    return nullptr;
+}

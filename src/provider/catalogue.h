@@ -1,0 +1,46 @@
+// The catalogue of board device type codes: board class, page template, labels
+// and the feature sets that single features test. Every caller asks here; no
+// other file lists device type codes.
+#pragma once
+#include <cstdint>
+
+enum class BoardClass { Standard, Legacy, Panel32, Panel4 };
+
+// Features that single device types carry.
+enum DeviceFeature : uint32_t {
+    FeatureNone = 0,
+    FeaturePanelCaption = 1u << 0,        // rows captioned "Panel %d" instead of "Port %d"
+    FeatureTwoPortRows = 1u << 1,         // rows gathered as 1080 + r etc. on the standard template
+    FeatureNoHwAutoToggle = 1u << 2,      // without ALL_Enable the HW auto toggle is not offered
+    FeatureParallelOnly = 1u << 3,        // one parallel port and no serial port
+    FeatureOneSerialOneParallel = 1u << 4,
+    FeatureParallelChild = 1u << 5,       // the last child is a parallel port
+};
+
+struct DeviceTypeInfo {
+    uint32_t code;
+    BoardClass boardClass;
+    const char* modelLabel;            // empty for codes the catalogue does not list
+    const char* modelLabelAllEnable;   // "A+" variant, or null
+    uint32_t features;
+};
+
+constexpr uint32_t PciExpressFamily = 0x45000000;
+
+// The entry of a code; codes the catalogue does not list get a standard-board entry with an empty label.
+const DeviceTypeInfo& LookUpDeviceType(uint32_t code);
+
+BoardClass ClassOf(uint32_t code);
+bool IsPanelBoard(uint32_t code);
+bool Is32PortBoard(uint32_t code);
+bool IsLegacyBoard(uint32_t code);
+bool HasFeature(uint32_t code, DeviceFeature feature);
+
+// Page template of the board class.
+int PageTemplateOf(uint32_t code);
+
+// Model label shown on the page; "" when the code has none.
+const char* ModelLabelOf(uint32_t code, uint32_t family, uint32_t allEnable);
+
+// UART label for a row's uartType; null when no label is defined for it.
+const char* UartLabelOf(uint32_t code, uint32_t uartType);

@@ -1,0 +1,60 @@
+// Registry access: device keys, 32-bit values, the per-port values and the
+// slot-to-child mapping shared by loading and by both writers.
+#pragma once
+#include <windows.h>
+
+#include "provider/board.h"
+
+// Owner of an open registry key; INVALID_HANDLE_VALUE and null both mean "none".
+struct RegKey {
+    HKEY key = nullptr;
+    RegKey() = default;
+    explicit RegKey(HKEY k) : key(k == reinterpret_cast<HKEY>(INVALID_HANDLE_VALUE) ? nullptr : k) {}
+    RegKey(const RegKey&) = delete;
+    RegKey& operator=(const RegKey&) = delete;
+    ~RegKey() { Close(); }
+    void Close() {
+        if (key != nullptr) RegCloseKey(key);
+        key = nullptr;
+    }
+    explicit operator bool() const { return key != nullptr; }
+};
+
+// The hardware (device-parameters) key of one device.
+HKEY OpenDeviceKey(HDEVINFO set, SP_DEVINFO_DATA* element, REGSAM access);
+// Child i's hardware key, full access; null when i is not a stored child or the key cannot be opened.
+HKEY OpenChildKey(BoardRecord* board, int child);
+
+// Reads a 4-byte value; the registry type is not examined. Returns the default on any failure.
+DWORD ReadDword(HKEY key, const char* name, DWORD defaultValue);
+bool WriteDword(HKEY key, const char* name, DWORD value);
+
+// Which child a row is loaded from, and which slot child i is written from.
+// SlotOfChild gives -1 for a child whose slot no row shows: such a slot was
+// never loaded, so the writers leave that child's values alone.
+int ChildOfRow(const BoardRecord* board, int row);
+int SlotOfChild(const BoardRecord* board, int child);
+
+// Reads row `row`'s child key into its slot, with the defaults for absent
+// values; shows the load message when the key cannot be opened.
+void LoadPortSlot(BoardRecord* board, int row);
+
+// The bit 4 rule: 16C105x mode exactly when the UART is a 105x and the 55x trigger mode is off.
+void Apply105xModeBit(PortSettings* slot);
+
+// What tells the two writers apart.
+struct PortWriter {
+    bool writePortType;        // the page save stores PortType (when hwPortType is 3)
+    bool portNameFirst;        // the advanced save checks PortName before writing
+    bool round105xLevels;      // the advanced save rounds RxFifo_10/TxFifo_10 down to multiples of 8
+    const char* openFailText;  // message when a child key cannot be opened
+};
+extern const PortWriter PageSaveWriter;
+extern const PortWriter AdvancedSaveWriter;
+
+// Writes every child 0..childCount-1 from its slot; stops at the first child
+// whose key cannot be opened. Changes the slots by the RS-422 and bit 4 rules.
+void WritePortSettings(BoardRecord* board, const PortWriter& writer);
+
+// The advanced save's rounding of a 16C105x trigger level.
+DWORD Rounded105xLevel(uint16_t level);
