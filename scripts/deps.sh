@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what the build, the tests and the demo need on a Debian machine,
+# only what is missing: mingw-w64 (posix threads), Wine 8, CMake, GoogleTest
+# sources and ImageMagick.
+set -euo pipefail
+need=()
+command -v x86_64-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-x86-64-posix)
+command -v x86_64-w64-mingw32-windres >/dev/null || need+=(binutils-mingw-w64-x86-64)
+[ -x /usr/lib/wine/wine64 ] || need+=(wine64)
+command -v wine >/dev/null || need+=(wine)
+command -v cmake >/dev/null || need+=(cmake)
+command -v make >/dev/null || need+=(make)
+command -v flock >/dev/null || need+=(util-linux)
+[ -f /usr/src/googletest/googletest/src/gtest-all.cc ] || need+=(googletest)
+[ -e /usr/bin/convert-im6.q16 ] || need+=(imagemagick)
+if [ ${#need[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" = 0 ] || sudo=sudo
+  echo "Installing: ${need[*]}"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${need[@]}" >/dev/null
+fi
