@@ -17,9 +17,9 @@ import sys
 
 SUPERSAMPLE = 4
 
-# The page background of current Windows themes and of Wine, so the picture
-# blends into the page around it.
-BACKGROUND = (240, 240, 240)
+# The body of a themed property page, so the picture blends into the page. A
+# centred picture fills the rest of its frame with the top-left pixel: this.
+BACKGROUND = (255, 255, 255)
 
 PCB = (24, 116, 60)
 PCB_EDGE = (12, 78, 38)
