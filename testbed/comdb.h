@@ -1,0 +1,27 @@
+// The COM port name database and the DOS device names, as the library sees them.
+#pragma once
+#include <windows.h>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tb {
+
+// Stored as Windows stores it: REG_BINARY "ComDB" under this key (below HKLM), bit n-1 for COMn.
+constexpr char ComDbKeyPath[] = "SYSTEM\\CurrentControlSet\\Control\\COM Name Arbiter";
+bool ComDbInUse(DWORD number);
+void SetComDbInUse(DWORD number, bool inUse);
+int OpenComDbHandles();               // ComDBOpen calls not yet matched by ComDBClose
+void SetComDbOpenFails(bool fails);   // ComDBOpen fails with ERROR_ACCESS_DENIED
+
+// DOS device names: each name has a stack of targets (the last defined is current), with
+// Windows' semantics for QueryDosDeviceA and DefineDosDeviceA.
+void DefineDosName(const std::string& name, const std::string& rawTarget);
+std::optional<std::string> DosNameTarget(const std::string& name);  // the current target
+std::vector<std::string> DosNameTargets(const std::string& name);    // current first
+void RefuseDosName(const std::string& name);  // defining it fails with ERROR_ACCESS_DENIED
+
+// Forgets every DOS name and refusal and clears the ComDB open failure.
+void ResetComNames();
+
+}  // namespace tb

@@ -1,0 +1,30 @@
+// Loading the library under test with its device-manager, ComDB, DOS-name and Sleep imports
+// pointed at the test bed's stand-ins.
+#pragma once
+#include <windows.h>
+#include <setupapi.h>
+#include <string>
+#include <vector>
+
+namespace tb {
+
+using ProviderFn = BOOL(WINAPI*)(PSP_PROPSHEETPAGE_REQUEST, LPFNADDPROPSHEETPAGE, LPARAM);
+
+// Loads ztui.dll from the running program's folder once per process and redirects its
+// imports. Null when it cannot be loaded; LibraryLoadError says why.
+HMODULE LoadLibraryUnderTest();
+std::string LibraryLoadError();
+ProviderFn Provider();  // SerialPropPageProvider, or null
+
+struct Redirection {
+    std::vector<std::string> patched;  // function names now served by stand-ins
+    // Imports from setupapi, cfgmgr32 or msports ("DLL!name") that no stand-in serves:
+    // they would reach Wine with the test bed's handles.
+    std::vector<std::string> unserved;
+};
+// Points every import of module whose function name has a stand-in at the stand-in,
+// whatever DLL the import is recorded under.
+Redirection RedirectImports(HMODULE module);
+Redirection LibraryRedirection();  // what LoadLibraryUnderTest did
+
+}  // namespace tb

@@ -1,0 +1,106 @@
+// The auto-toggle and enabling rules, one table for boards without ALL_Enable
+// and one for boards with it. Each row is a port as the driver stored it; the
+// expectations are what the page shows after loading and what is stored after OK.
+#include <gtest/gtest.h>
+
+#include "page_fixture.h"
+
+namespace {
+
+constexpr DWORD Absent = 0xFFFFFFFF;
+constexpr DWORD Standard = 0x45080000;
+constexpr DWORD NoHw4 = 0x4D040000;
+constexpr DWORD NoHw8 = 0x4D080000;
+constexpr DWORD Panel4 = 0x4D040091;
+
+struct RuleCase {
+    const char* what;
+    DWORD type;
+    DWORD allEnable;  // Absent: no value
+    DWORD sigType;    // AutoToggleSigType, Absent: no value
+    DWORD uart, portType, portMode, mode55x, outputControl, flow;
+    // Shown after loading.
+    bool swEnabled, hwEnabled, swChecked, hwChecked;
+    // Stored after OK.
+    DWORD storedOutputControl, storedFlow;
+};
+
+void RunRuleCase(const RuleCase& c) {
+    SCOPED_TRACE(c.what);
+    tb::BoardSpec spec;
+    spec.deviceType = c.type;
+    spec.ports = c.type == Panel4 ? 4 : 1;  // a four-port panel board loads four rows
+    auto& values = spec.common.dwords;
+    values = {{"UartType", c.uart},   {"PortType", c.portType},           {"PortMode", c.portMode},
+              {"Mode_55x", c.mode55x}, {"OutputControl", c.outputControl}, {"HwAutoToggle_FlowControl_10", c.flow}};
+    if (c.allEnable != Absent) values["ALL_Enable"] = c.allEnable;
+    if (c.sigType != Absent) values["AutoToggleSigType"] = c.sigType;
+    OpenedPage opened;
+    ASSERT_TRUE(OpenPage(spec, &opened));
+    const int row = 0;
+    EXPECT_EQ(c.swEnabled, tb::Enabled(opened.page, SwRadioId(row)));
+    EXPECT_EQ(c.hwEnabled, tb::Enabled(opened.page, HwRadioId(row)));
+    EXPECT_EQ(c.swChecked, tb::Checked(opened.page, SwRadioId(row)));
+    EXPECT_EQ(c.hwChecked, tb::Checked(opened.page, HwRadioId(row)));
+    ASSERT_TRUE(tb::PressOk(opened.sheet));
+    EXPECT_EQ(c.storedOutputControl, opened.board->ChildDword(0, "OutputControl"));
+    EXPECT_EQ(c.storedFlow, opened.board->ChildDword(0, "HwAutoToggle_FlowControl_10"));
+    EXPECT_TRUE(tb::MessageBoxes().empty());
+}
+
+class RulesTest : public PageTest {};
+
+TEST_F(RulesTest, WithoutAllEnable) {
+    // clang-format off
+    const RuleCase cases[] = {
+        // what                                   type  allEn   sig   uart pt pm 55x oc flow     swE    hwE    swC    hwC    oc  flow
+        {"RS-232 switches auto toggle off",      Standard, Absent, 1,     1, 0, 0, 0, 2, 0x10F, false, false, false, false, 0, 0x110},
+        {"RS-422 point to point (stored as SW)", Standard, Absent, 1,     1, 1, 0, 0, 2, 0x00F, false, false, false, false, 1, 0x10},
+        {"RS-422 multidrop, signal type 2",      Standard, Absent, 2,     1, 1, 1, 0, 1, 0x003, false, true,  false, true,  2, 0x14},
+        {"RS-422 multidrop on a 16C550 turns HW on", Standard, Absent, Absent, 0, 1, 1, 0, 0, 0x001, true, true, false, true, 2, 0x01},
+        {"RS-422 multidrop keeps SW",            Standard, Absent, 1,     1, 1, 1, 0, 1, 0x005, true,  true,  true,  false, 1, 0x11},
+        {"RS-422 mode 5 changes nothing",        Standard, Absent, 1,     0, 1, 5, 0, 1, 0x000, true,  false, true,  false, 1, 0x00},
+        {"RS-485 SW on a 16C1050",               Standard, Absent, 1,     1, 2, 0, 0, 1, 0x004, true,  true,  true,  false, 1, 0x10},
+        {"RS-485 off on a 16C550",               Standard, Absent, 1,     0, 2, 0, 0, 0, 0x00B, true,  true,  false, false, 0, 0x00},
+        {"RS-485 HW, signal type 2",             NoHw4,    Absent, 2,     1, 2, 1, 0, 2, 0x000, true,  true,  false, true,  2, 0x14},
+        {"55x trigger mode clears bit 4",        Standard, Absent, 2,     1, 2, 0, 1, 2, 0x010, true,  true,  false, true,  2, 0x04},
+        {"UNKNOWN on a board without HW toggle", NoHw4,    Absent, 1,     1, 3, 0, 0, 1, 0x000, true,  false, true,  false, 1, 0x10},
+        {"signal type 2 offers HW on it anyway", NoHw8,    Absent, 2,     1, 1, 1, 0, 0, 0x000, false, true,  false, true,  2, 0x14},
+        {"No Panel keeps its choice",            Standard, Absent, 1,     1, 4, 0, 0, 2, 0x004, true,  true,  false, true,  2, 0x10},
+        {"an odd OutputControl checks both",     Standard, Absent, 1,     1, 2, 0, 0, 3, 0x004, true,  true,  true,  true,  3, 0x14},
+        {"a panel row follows the same rules",   Panel4,   Absent, 1,     1, 2, 1, 0, 2, 0x004, true,  true,  false, true,  2, 0x10},
+    };
+    // clang-format on
+    for (const RuleCase& c : cases) RunRuleCase(c);
+}
+
+TEST_F(RulesTest, WithAllEnable) {
+    // clang-format off
+    const RuleCase cases[] = {
+        // what                                        type   allEn sig  uart pt pm 55x oc flow   swE    hwE    swC    hwC    oc  flow
+        {"panel RS-485 off becomes SW, flow 16",       Panel4, 1,   1,     1, 2, 0, 0, 0, 0x03, true,  true,  true,  false, 1, 0x10},
+        {"panel RS-422 multidrop off becomes HW",      Panel4, 1,   1,     1, 1, 1, 0, 0, 0x00, true,  true,  false, true,  2, 0x1F},
+        {"panel RS-422 point to point",                Panel4, 1,   1,     1, 1, 0, 0, 2, 0x04, false, false, false, false, 1, 0x14},
+        {"standard RS-485 off: SW, nothing checked",   NoHw4,  1,   1,     1, 2, 0, 0, 0, 0x04, true,  true,  false, false, 1, 0x10},
+        {"16C550 RS-485 offers SW only",               NoHw4,  1,   1,     0, 2, 0, 0, 1, 0x00, true,  false, true,  false, 1, 0x00},
+        {"RS-422 multidrop, signal type 2: HW",        NoHw4,  1,   2,     1, 1, 1, 0, 0, 0x00, false, true,  false, false, 2, 0x14},
+        {"RS-232 switches everything off",             NoHw4,  1,   1,     1, 0, 0, 0, 2, 0x07, false, false, false, false, 0, 0x17},
+        {"HW stays HW, flow untouched",                NoHw4,  1,   1,     1, 2, 1, 0, 2, 0x05, true,  true,  false, true,  2, 0x15},
+    };
+    // clang-format on
+    for (const RuleCase& c : cases) RunRuleCase(c);
+}
+
+TEST_F(RulesTest, AllEnableGroupBoxFollowsTheMask) {
+    // The Auto Toggle group box of the standard layout is enabled exactly when a button may be used.
+    for (DWORD portType : {0u, 2u}) {
+        tb::BoardSpec spec;
+        spec.deviceType = NoHw4;
+        spec.common.dwords = {{"ALL_Enable", 1}, {"PortType", portType}, {"UartType", 0}};
+        OpenedPage opened;
+        ASSERT_TRUE(OpenPage(spec, &opened));
+        EXPECT_EQ(portType == 2, tb::Enabled(opened.page, IDC_AUTO_TOGGLE_GROUP)) << portType;
+    }
+}
+
+}  // namespace

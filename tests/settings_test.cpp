@@ -1,0 +1,326 @@
+// Loading, editing and storing the ports' settings through the Settings page,
+// read back through the real registry.
+#include <gtest/gtest.h>
+
+#include "page_fixture.h"
+
+namespace {
+
+using SettingsTest = PageTest;
+
+constexpr const char* SaveValues[] = {"PortMode", "OutputControl", "RxFifo",   "TxFifo",
+                                      "RxFifo_10", "TxFifo_10",    "Mode_55x", "HwAutoToggle_FlowControl_10"};
+
+// A 16C1050 port whose interface is chosen by software, on RS-485 with software toggle.
+tb::PortValues Rs485Port(DWORD portMode = 0) {
+    return {{{"PortType", 2},
+             {"HwPortType", 3},
+             {"UartType", 1},
+             {"PortMode", portMode},
+             {"OutputControl", 1},
+             {"RxFifo", 8},
+             {"TxFifo", 14},
+             {"RxFifo_10", 8},
+             {"TxFifo_10", 1},
+             {"Mode_55x", 0},
+             {"HwAutoToggle_FlowControl_10", 0x10}},
+            {}};
+}
+
+TEST_F(SettingsTest, RoadOfOneChangeReachesEveryChildOfAStandardBoard) {
+    tb::BoardSpec spec;
+    spec.deviceType = 0x45040000;
+    spec.ports = 4;
+    spec.common = Rs485Port();
+    spec.perPort[0].dwords["AutoToggleSigType"] = 1;
+    spec.perPort[3].dwords = {{"PortMode", 1}, {"OutputControl", 0}, {"RxFifo_10", 200}};  // overwritten from slot 0
+    OpenedPage opened;
+    ASSERT_TRUE(OpenPage(spec, &opened));
+    HWND page = opened.page;
+    EXPECT_EQ("RS-485", tb::Text(page, IDC_INTERFACE));
+    EXPECT_EQ((std::vector<std::string>{"None echo", "Echo"}), tb::ComboItems(page, IDC_MODE));
+    EXPECT_EQ(0, tb::ComboSelection(page, IDC_MODE));
+    EXPECT_EQ("16C1050/PCI", tb::Text(page, IDC_UART));
+    EXPECT_TRUE(tb::Checked(page, SwRadioId(0)));
+
+    ASSERT_EQ("", tb::SelectText(page, IDC_MODE, "Echo"));
+    ASSERT_EQ("", tb::Click(page, HwRadioId(0)));
+    EXPECT_TRUE(tb::Checked(page, HwRadioId(0)));
+    EXPECT_FALSE(tb::Checked(page, SwRadioId(0)));
+    ASSERT_TRUE(tb::PressOk(opened.sheet));
+
+    for (int child = 0; child < 4; ++child) {
+        SCOPED_TRACE(child);
+        const tb::Board& b = *opened.board;
+        EXPECT_EQ(2u, b.ChildDword(child, "PortType"));
+        EXPECT_EQ(1u, b.ChildDword(child, "PortMode"));
+        EXPECT_EQ(2u, b.ChildDword(child, "OutputControl"));
+        EXPECT_EQ(8u, b.ChildDword(child, "RxFifo"));
+        EXPECT_EQ(14u, b.ChildDword(child, "TxFifo"));
+        EXPECT_EQ(16u, b.ChildDword(child, "RxFifo_10"));
+        EXPECT_EQ(32u, b.ChildDword(child, "TxFifo_10"));
+        EXPECT_EQ(0u, b.ChildDword(child, "Mode_55x"));
+        EXPECT_EQ(0x10u, b.ChildDword(child, "HwAutoToggle_FlowControl_10"));
+    }
+    EXPECT_TRUE(tb::MessageBoxes().empty());
+}
+
+TEST_F(SettingsTest, ThirtyTwoPortBoardStoresEachPanelIntoItsEightChildren) {
+    tb::BoardSpec spec;
+    spec.deviceType = 0x4D320000;
+    spec.ports = 32;
+    spec.common = Rs485Port();
+    // Each panel's first child decides the panel; the others differ and are overwritten.
+    for (int child = 0; child < 32; ++child) {
+        spec.perPort[child].dwords["RxFifo"] = child % 8 == 0 ? 100 + child : 1;
+    }
+    spec.perPort[0].dwords["AutoToggleSigType"] = 2;
+    spec.perPort[8].dwords["PortType"] = 1;  // panel 1: RS-422 point to point
+    OpenedPage opened;
+    ASSERT_TRUE(OpenPage(spec, &opened));
+    HWND page = opened.page;
+    EXPECT_EQ("RS-422", tb::Text(page, IDC_INTERFACE_FIRST + 1));
+    EXPECT_EQ((std::vector<std::string>{"Point to Point", "Multidrop"}), tb::ComboItems(page, IDC_MODE_FIRST + 1));
+    EXPECT_FALSE(tb::Enabled(page, SwRadioId(1)));
+
+    ASSERT_EQ("", tb::SelectText(page, IDC_MODE_FIRST + 2, "Echo"));
+    ASSERT_EQ("", tb::Click(page, HwRadioId(2)));
+    ASSERT_TRUE(tb::PressOk(opened.sheet));
+
+    const tb::Board& b = *opened.board;
+    for (int child = 0; child < 32; ++child) {
+        SCOPED_TRACE(child);
+        const int panel = child / 8;
+        EXPECT_EQ(100u + 8 * panel, b.ChildDword(child, "RxFifo"));
+        EXPECT_EQ(panel == 2 ? 1u : 0u, b.ChildDword(child, "PortMode"));
+        EXPECT_EQ(panel == 1 ? 1u : 2u, b.ChildDword(child, "PortType"));
+        // Panel 1 is RS-422 point to point: stored with OutputControl 1; panel 2 was switched to HW.
+        EXPECT_EQ(panel == 2 ? 2u : 1u, b.ChildDword(child, "OutputControl"));
+        // Signal type 2 makes the HW choice exactly bit 2, plus bit 4 for the 16C1050.
+        EXPECT_EQ(panel == 2 ? 0x14u : 0x10u, b.ChildDword(child, "HwAutoToggle_FlowControl_10"));
+        EXPECT_EQ(panel == 2 ? 32u : 1u, b.ChildDword(child, "TxFifo_10"));
+    }
+}
+
+TEST_F(SettingsTest, EmptyKeysLoadDefaultsAndStoreThem) {
+    tb::BoardSpec spec;
+    spec.deviceType = 0x45020000;
+    spec.ports = 2;
+    OpenedPage opened;
+    ASSERT_TRUE(OpenPage(spec, &opened));
+    HWND page = opened.page;
+    EXPECT_EQ("RS-232", tb::Text(page, IDC_INTERFACE));
+    EXPECT_FALSE(tb::Enabled(page, IDC_INTERFACE));  // no HwPortType: the interface is fixed
+    EXPECT_EQ(std::vector<std::string>{"N/A"}, tb::ComboItems(page, IDC_MODE));
+    EXPECT_FALSE(tb::Enabled(page, IDC_MODE));
+    EXPECT_FALSE(tb::Enabled(page, SwRadioId(0)));
+    EXPECT_FALSE(tb::Enabled(page, HwRadioId(0)));
+    EXPECT_FALSE(tb::Visible(page, IDC_AUTO_TOGGLE_FIXED));
+    EXPECT_EQ("16C550/PCI", tb::Text(page, IDC_UART));
+    ASSERT_TRUE(tb::PressOk(opened.sheet));
+    for (int child = 0; child < 2; ++child) {
+        for (const char* name : SaveValues) EXPECT_EQ(0u, opened.board->ChildDword(child, name)) << name;
+        EXPECT_FALSE(opened.board->ChildDword(child, "PortType").has_value());
+    }
+}
+
+TEST_F(SettingsTest, InterfaceChoiceNeedsASelectableInterface) {
+    // HwPortType other than 3: the stored interface is kept whatever the slot holds.
+    {
+        tb::BoardSpec spec;
+        spec.deviceType = 0x45010000;
+        spec.common.dwords = {{"PortType", 1}, {"HwPortType", 1}, {"UartType", 1}};
+        OpenedPage opened;
+        ASSERT_TRUE(OpenPage(spec, &opened));
+        EXPECT_FALSE(tb::Enabled(opened.page, IDC_INTERFACE));
+        EXPECT_NE("", tb::SelectText(opened.page, IDC_INTERFACE, "RS232"));  // a user cannot choose
+        ASSERT_TRUE(tb::PressOk(opened.sheet));
+        EXPECT_EQ(1u, opened.board->ChildDword(0, "PortType"));
+    }
+    // HwPortType 3 on a 16C550 (the only UART whose interface the page offers): RS232
+    // switches the row off, RS485 enables it without touching the checks.
+    tb::BoardSpec spec;
+    spec.deviceType = 0x45010000;
+    spec.common = Rs485Port();
+    spec.common.dwords["UartType"] = 0;
+    OpenedPage opened;
+    ASSERT_TRUE(OpenPage(spec, &opened));
+    HWND page = opened.page;
+    EXPECT_EQ((std::vector<std::string>{"No Panel", "RS232", "RS422", "RS485", "UNKNOWN"}),
+              tb::ComboItems(page, IDC_INTERFACE));
+    ASSERT_EQ("", tb::SelectText(page, IDC_INTERFACE, "RS232"));
+    EXPECT_EQ(std::vector<std::string>{"N/A"}, tb::ComboItems(page, IDC_MODE));
+    EXPECT_FALSE(tb::Enabled(page, IDC_MODE));
+    EXPECT_FALSE(tb::Enabled(page, SwRadioId(0)));
+    EXPECT_FALSE(tb::Enabled(page, HwRadioId(0)));
+    EXPECT_FALSE(tb::Enabled(page, IDC_AUTO_TOGGLE_GROUP));
+    ASSERT_EQ("", tb::SelectText(page, IDC_INTERFACE, "UNKNOWN"));  // changes nothing
+    EXPECT_EQ(std::vector<std::string>{"N/A"}, tb::ComboItems(page, IDC_MODE));
+    ASSERT_EQ("", tb::SelectText(page, IDC_INTERFACE, "RS485"));
+    EXPECT_EQ((std::vector<std::string>{"None echo", "Echo"}), tb::ComboItems(page, IDC_MODE));
+    EXPECT_TRUE(tb::Enabled(page, IDC_MODE));
+    EXPECT_TRUE(tb::Enabled(page, SwRadioId(0)));
+    EXPECT_TRUE(tb::Enabled(page, HwRadioId(0)));
+    EXPECT_TRUE(tb::Checked(page, SwRadioId(0)));  // as loaded: the rules have not run again
+    ASSERT_EQ("", tb::SelectText(page, IDC_INTERFACE, "RS422"));
+    ASSERT_EQ("", tb::SelectText(page, IDC_MODE, "Multidrop"));
+    ASSERT_TRUE(tb::PressOk(opened.sheet));
+    EXPECT_EQ(1u, opened.board->ChildDword(0, "PortType"));
+    EXPECT_EQ(1u, opened.board->ChildDword(0, "PortMode"));
+    // RS232 had switched auto toggle off, so multidrop switches it to HW.
+    EXPECT_EQ(2u, opened.board->ChildDword(0, "OutputControl"));
+}
+
+TEST_F(SettingsTest, ShowsTheStoredChoicesOfEachRow) {
+    // Four-port panel board: interface names, mode lists and selections per row.
+    tb::BoardSpec spec;
+    spec.deviceType = 0x4E040082;
+    spec.ports = 4;
+    spec.perPort[0].dwords = {{"PortType", 2}, {"PortMode", 1}, {"UartType", 2}};
+    spec.perPort[1].dwords = {{"PortType", 4}};
+    spec.perPort[2].dwords = {{"PortType", 1}, {"PortMode", 5}};
+    spec.perPort[3].dwords = {{"PortType", 7}, {"UartType", 1}};
+    OpenedPage opened;
+    ASSERT_TRUE(OpenPage(spec, &opened));
+    HWND page = opened.page;
+    EXPECT_EQ("RS-485", tb::Text(page, IDC_INTERFACE_FIRST));
+    EXPECT_EQ("Echo", tb::Text(page, IDC_MODE_FIRST));
+    EXPECT_TRUE(tb::Enabled(page, IDC_MODE_FIRST));
+    EXPECT_EQ("No Panel", tb::Text(page, IDC_INTERFACE_FIRST + 1));
+    EXPECT_EQ(std::vector<std::string>{"N/A"}, tb::ComboItems(page, IDC_MODE_FIRST + 1));
+    EXPECT_FALSE(tb::Enabled(page, IDC_MODE_FIRST + 1));
+    EXPECT_EQ("RS-422", tb::Text(page, IDC_INTERFACE_FIRST + 2));
+    EXPECT_EQ("Point to Point", tb::Text(page, IDC_MODE_FIRST + 2));
+    EXPECT_EQ("No Panel", tb::Text(page, IDC_INTERFACE_FIRST + 3));
+    EXPECT_FALSE(tb::Enabled(page, IDC_MODE_FIRST + 3));
+    EXPECT_EQ("16C1050/PCI", tb::Text(page, IDC_UART_PANEL));  // the last row decides
+
+    // A legacy board always shows its own UART; a selectable 16C550 shows the fixed toggle.
+    tb::BoardSpec legacy;
+    legacy.deviceType = 0x40000000;
+    legacy.common.dwords = {{"UartType", 0}, {"HwPortType", 3}, {"PortType", 2}};
+    OpenedPage opened2;
+    ASSERT_TRUE(OpenPage(legacy, &opened2));
+    EXPECT_EQ("16C1053APCI", tb::Text(opened2.page, IDC_UART));
+    EXPECT_TRUE(tb::Enabled(opened2.page, IDC_INTERFACE));
+    EXPECT_TRUE(tb::Visible(opened2.page, IDC_AUTO_TOGGLE_FIXED));
+    EXPECT_FALSE(tb::Enabled(opened2.page, IDC_AUTO_TOGGLE_FIXED));
+    EXPECT_TRUE(tb::Checked(opened2.page, IDC_AUTO_TOGGLE_FIXED));
+    EXPECT_FALSE(tb::Visible(opened2.page, SwRadioId(0)));
+    EXPECT_FALSE(tb::Visible(opened2.page, HwRadioId(0)));
+}
+
+TEST_F(SettingsTest, FixedToggleHidesTheGroupOnlyWhereItIsMapped) {
+    // The two-port board gathers its rows without the Auto Toggle group box.
+    for (DWORD type : {0x45080000u, 0x4D020000u}) {
+        tb::BoardSpec spec;
+        spec.deviceType = type;
+        spec.ports = 2;
+        spec.common.dwords = {{"UartType", 0}, {"HwPortType", 3}, {"PortType", 2}};
+        OpenedPage opened;
+        ASSERT_TRUE(OpenPage(spec, &opened));
+        EXPECT_FALSE(tb::Visible(opened.page, SwRadioId(0)));
+        EXPECT_EQ(type == 0x4D020000u, tb::Visible(opened.page, IDC_AUTO_TOGGLE_GROUP)) << std::hex << type;
+    }
+}
+
+TEST_F(SettingsTest, NothingIsWrittenUnlessApplied) {
+    tb::BoardSpec spec;
+    spec.deviceType = 0x45020000;
+    spec.ports = 2;
+    spec.common = Rs485Port();
+    // Cancel without Apply: the change is dropped.
+    {
+        OpenedPage opened;
+        ASSERT_TRUE(OpenPage(spec, &opened));
+        ASSERT_EQ("", tb::SelectText(opened.page, IDC_MODE, "Echo"));
+        ASSERT_TRUE(tb::PressCancel(opened.sheet));
+        EXPECT_EQ(0u, opened.board->ChildDword(1, "PortMode"));
+    }
+    // Apply, another change, then Cancel: everything is written at release.
+    OpenedPage opened;
+    ASSERT_TRUE(OpenPage(spec, &opened));
+    ASSERT_EQ("", tb::SelectText(opened.page, IDC_MODE, "Echo"));
+    tb::PressApply(opened.sheet);
+    EXPECT_EQ(0u, opened.board->ChildDword(1, "PortMode"));  // nothing before release
+    ASSERT_EQ("", tb::Click(opened.page, HwRadioId(0)));
+    ASSERT_TRUE(tb::PressCancel(opened.sheet));
+    EXPECT_EQ(1u, opened.board->ChildDword(1, "PortMode"));
+    EXPECT_EQ(2u, opened.board->ChildDword(1, "OutputControl"));
+    EXPECT_EQ(32u, opened.board->ChildDword(1, "TxFifo_10"));
+}
+
+TEST_F(SettingsTest, UnreadableKeysAreReportedOnLoadAndStopTheSave) {
+    tb::BoardSpec spec;
+    spec.deviceType = 0x4D040091;
+    spec.ports = 4;
+    spec.common = Rs485Port();
+    spec.childFaults[1].keyCannotOpen = true;
+    OpenedPage opened;
+    ASSERT_TRUE(OpenPage(spec, &opened));
+    EXPECT_EQ(std::vector<std::string>{Msg6UnableToOpen}, MessageTexts());
+    EXPECT_EQ("RS-232", tb::Text(opened.page, IDC_INTERFACE_FIRST + 1));  // defaults
+    EXPECT_EQ("RS-485", tb::Text(opened.page, IDC_INTERFACE_FIRST + 2));
+    ASSERT_EQ("", tb::SelectText(opened.page, IDC_MODE_FIRST + 2, "Echo"));
+    tb::ClearMessageBoxes();
+    ASSERT_TRUE(tb::PressOk(opened.sheet));
+    const auto boxes = tb::MessageBoxes();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ("4 Unable to open device registry", boxes[0].text);
+    EXPECT_EQ("Can't read informations about child ports.", boxes[0].caption);
+    EXPECT_EQ(nullptr, boxes[0].owner);
+    EXPECT_EQ(1u, opened.board->ChildDword(0, "OutputControl"));
+    EXPECT_EQ(0u, opened.board->ChildDword(2, "PortMode"));  // never reached
+}
+
+TEST_F(SettingsTest, PortNameThatDoesNotFitIsReportedButValuesAreWritten) {
+    tb::BoardSpec spec;
+    spec.deviceType = 0x45010000;
+    spec.common = Rs485Port(1);
+    spec.common.strings["PortName"] = "COM123456789";  // 13 bytes with its terminator
+    OpenedPage opened;
+    ASSERT_TRUE(OpenPage(spec, &opened));
+    ASSERT_TRUE(tb::PressOk(opened.sheet));
+    EXPECT_EQ(std::vector<std::string>{"Unable to query registry about port name\n\nPlease make sure to install device "
+                                       "driver for all sub-port devices from the multiport adapter\nor uninstall "
+                                       "current device driver and reinstall it."},
+              MessageTexts());
+    EXPECT_EQ(0x10u, opened.board->ChildDword(0, "HwAutoToggle_FlowControl_10"));
+    EXPECT_EQ(1u, opened.board->ChildDword(0, "PortMode"));
+}
+
+TEST_F(SettingsTest, SetDeviceInfoStoresTheNameAndStartsTheTool) {
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, tb::ServiceParametersPath);
+    tb::BoardSpec spec;
+    spec.deviceType = 0x45010000;
+    spec.friendlyName = "Norva serial board #2 (16)";  // 26 characters
+    // Without the driver's Parameters key nothing happens.
+    {
+        OpenedPage opened;
+        ASSERT_TRUE(OpenPage(spec, &opened));
+        ASSERT_EQ("", tb::Click(opened.page, IDC_DEVICE_INFO));
+        EXPECT_EQ(nullptr, FindWindowA(nullptr, "PCI information"));
+    }
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, tb::ServiceParametersPath, 0, nullptr, 0,
+                                             KEY_ALL_ACCESS, nullptr, &key, nullptr));
+    OpenedPage opened;
+    ASSERT_TRUE(OpenPage(spec, &opened));
+    ASSERT_EQ("", tb::Click(opened.page, IDC_DEVICE_INFO));
+    BYTE data[64] = {};
+    DWORD size = sizeof(data), type = 0;
+    ASSERT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "SelectedMP", nullptr, &type, data, &size));
+    EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
+    EXPECT_EQ(50u, size);
+    std::string expected(50, '\0');
+    expected.replace(0, spec.friendlyName.size(), spec.friendlyName);
+    EXPECT_EQ(expected, std::string(reinterpret_cast<char*>(data), size));
+    EXPECT_NE(nullptr, tb::WaitForWindow("PCI information"));
+    // Releasing the page closes the tool, also without Apply.
+    ASSERT_TRUE(tb::PressCancel(opened.sheet));
+    EXPECT_TRUE(tb::WaitForWindowGone("PCI information"));
+    RegCloseKey(key);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, tb::ServiceParametersPath);
+}
+
+}  // namespace

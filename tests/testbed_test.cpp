@@ -1,0 +1,184 @@
+// The stand-ins themselves: where they replace Wine, they must behave as Windows does, or
+// the library's tests prove nothing.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "standins.h"
+#include "testbed_support.h"
+
+namespace sa = tb::standin;
+
+namespace {
+
+std::string Query(const char* name) {
+    char buffer[128];
+    DWORD length = sa::QueryDosDeviceA(name, buffer, sizeof buffer);
+    return std::string(buffer, length);
+}
+
+bool Contains(const std::vector<std::string>& names, const char* name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+}  // namespace
+
+TEST(DosNames, KeepLongNamesAndStackTheirTargets) {
+    ASSERT_TRUE(sa::DefineDosDeviceA(DDD_RAW_TARGET_PATH, "COM77", "\\Device\\ZtserA"));
+    ASSERT_TRUE(sa::DefineDosDeviceA(DDD_RAW_TARGET_PATH, "com77", "\\Device\\ZtserB"));
+    EXPECT_EQ(Query("COM77"), std::string("\\Device\\ZtserB\0\\Device\\ZtserA\0\0", 31));
+    EXPECT_EQ(Query("COM70"), "");
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    char small[8];
+    EXPECT_EQ(sa::QueryDosDeviceA("COM77", small, sizeof small), 0u);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+
+    // Removal by target: a prefix is enough unless an exact match is asked for.
+    EXPECT_FALSE(sa::DefineDosDeviceA(DDD_REMOVE_DEFINITION | DDD_RAW_TARGET_PATH | DDD_EXACT_MATCH_ON_REMOVE, "COM77",
+                                      "\\Device\\Ztser"));
+    EXPECT_TRUE(sa::DefineDosDeviceA(DDD_REMOVE_DEFINITION | DDD_RAW_TARGET_PATH, "COM77", "\\Device\\ZtserA"));
+    EXPECT_EQ(tb::DosNameTargets("COM77"), std::vector<std::string>{"\\Device\\ZtserB"});
+    // No target pops the current mapping; the name goes with its last one.
+    EXPECT_TRUE(sa::DefineDosDeviceA(DDD_REMOVE_DEFINITION, "COM77", nullptr));
+    EXPECT_FALSE(tb::DosNameTarget("COM77"));
+    EXPECT_FALSE(sa::DefineDosDeviceA(DDD_REMOVE_DEFINITION, "COM77", nullptr));
+
+    EXPECT_TRUE(sa::DefineDosDeviceA(0, "COM78", "C:\\ports"));
+    EXPECT_EQ(tb::DosNameTarget("COM78"), "\\??\\C:\\ports");
+}
+
+TEST(ComDb, KeepsOneBitPerPortInTheRegistry) {
+    HCOMDB db = nullptr;
+    ASSERT_EQ(sa::ComDBOpen(&db), ERROR_SUCCESS);
+    tb::SetComDbInUse(203, false);
+    EXPECT_EQ(sa::ComDBClaimPort(db, 203, FALSE, nullptr), ERROR_SUCCESS);
+    std::string bits = tb::ReadBinary(tb::ComDbKeyPath, "ComDB").value_or("");
+    ASSERT_GE(bits.size(), 32u);
+    EXPECT_EQ(static_cast<BYTE>(bits[25]) & 0x04, 0x04);  // COM203 is bit 202
+    EXPECT_EQ(sa::ComDBClaimPort(db, 203, FALSE, nullptr), ERROR_SHARING_VIOLATION);
+    BOOL forced = FALSE;
+    EXPECT_EQ(sa::ComDBClaimPort(db, 203, TRUE, &forced), ERROR_SUCCESS);
+    EXPECT_TRUE(forced);
+    BYTE usage[256] = {};
+    EXPECT_EQ(sa::ComDBGetCurrentPortUsage(db, usage, sizeof usage, CDB_REPORT_BYTES, nullptr), ERROR_SUCCESS);
+    EXPECT_EQ(usage[202], 1);
+    EXPECT_EQ(sa::ComDBReleasePort(db, 203), ERROR_SUCCESS);
+    EXPECT_FALSE(tb::ComDbInUse(203));
+    EXPECT_EQ(sa::ComDBClaimPort(db, 0, FALSE, nullptr), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(sa::ComDBClose(db), ERROR_SUCCESS);
+    EXPECT_EQ(sa::ComDBClaimPort(db, 203, FALSE, nullptr), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(tb::OpenComDbHandles(), 0);
+}
+
+TEST(DeviceManager, ServesTheTreeWithStableNodesAndFaults) {
+    auto board = tb::MakeBoard({.deviceType = 0x45080000, .ports = 3,
+                                .childFaults = {{1, {.missingFromAllClassesSet = true}}, {2, {.keyCannotOpen = true}}}});
+    ASSERT_TRUE(board);
+    DEVINST node = 0;
+    ASSERT_EQ(sa::CM_Get_Child(&node, board->element.DevInst, 0), static_cast<CONFIGRET>(CR_SUCCESS));
+    std::vector<DEVINST> tree{node};
+    while (sa::CM_Get_Sibling(&node, node, 0) == CR_SUCCESS) tree.push_back(node);
+    EXPECT_EQ(tree, board->children);
+    EXPECT_EQ(sa::CM_Get_Child(&node, board->children[0], 0), static_cast<CONFIGRET>(CR_NO_SUCH_DEVNODE));
+
+    HDEVINFO all = sa::SetupDiGetClassDevsA(nullptr, nullptr, nullptr, DIGCF_PRESENT | DIGCF_ALLCLASSES);
+    SP_DEVINFO_DATA element{};
+    element.cbSize = sizeof element - 1;
+    EXPECT_FALSE(sa::SetupDiEnumDeviceInfo(all, 0, &element));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_USER_BUFFER));
+    element.cbSize = sizeof element;
+    std::vector<DEVINST> listed;
+    std::vector<SP_DEVINFO_DATA> elements;
+    for (DWORD i = 0; sa::SetupDiEnumDeviceInfo(all, i, &element); ++i) {
+        if (std::count(tree.begin(), tree.end(), element.DevInst)) elements.push_back(element);
+        listed.push_back(element.DevInst);
+    }
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_MORE_ITEMS));
+    ASSERT_EQ(elements.size(), 2u);  // child 1 is missing from the set
+    EXPECT_EQ(elements[0].DevInst, tree[2]) << "the set is not in tree order";
+    EXPECT_EQ(elements[1].DevInst, tree[0]);
+    EXPECT_FALSE(IsEqualGUID(elements[1].ClassGuid, board->element.ClassGuid));
+
+    HKEY key = sa::SetupDiOpenDevRegKey(all, &elements[1], DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_READ);
+    ASSERT_NE(key, INVALID_HANDLE_VALUE);
+    char name[16] = {};
+    DWORD size = sizeof name - 1;
+    EXPECT_EQ(RegQueryValueExA(key, "PortName", nullptr, nullptr, reinterpret_cast<BYTE*>(name), &size), ERROR_SUCCESS);
+    EXPECT_STREQ(name, "COM100");
+    RegCloseKey(key);
+    EXPECT_EQ(sa::SetupDiOpenDevRegKey(all, &elements[0], DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_READ), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_KEY_DOES_NOT_EXIST));
+    // An element belongs to its own set only.
+    EXPECT_EQ(sa::SetupDiOpenDevRegKey(all, &board->element, DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_READ),
+              INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+
+    SP_PROPCHANGE_PARAMS change{{sizeof(SP_CLASSINSTALL_HEADER), DIF_PROPERTYCHANGE}, DICS_DISABLE, DICS_FLAG_GLOBAL, 0};
+    EXPECT_TRUE(sa::SetupDiSetClassInstallParamsA(board->set, &board->element, &change.ClassInstallHeader, sizeof change));
+    EXPECT_TRUE(sa::SetupDiCallClassInstaller(DIF_PROPERTYCHANGE, board->set, &board->element));
+    auto calls = tb::ClassInstallerCalls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].node, board->node);
+    ASSERT_TRUE(calls[0].propChange);
+    EXPECT_EQ(calls[0].propChange->StateChange, static_cast<DWORD>(DICS_DISABLE));
+
+    EXPECT_TRUE(sa::SetupDiDestroyDeviceInfoList(all));
+    EXPECT_FALSE(sa::SetupDiDestroyDeviceInfoList(all));
+    EXPECT_EQ(tb::DestroyedSetCount(all), 2);
+}
+
+TEST(Board, RegistersItsComNamesAndTakesEverythingAway) {
+    std::string device, enumKey;
+    {
+        auto board = tb::MakeBoard({.deviceType = 0x45080000, .ports = 2, .firstComNumber = 205, .comNames = true});
+        ASSERT_TRUE(board);
+        device = board->deviceObjects.at(1);
+        enumKey = tb::EnumKeyPath(board->children[1]);
+        EXPECT_EQ(tb::ReadString(tb::SerialCommPath, device.c_str()), "COM206");
+        EXPECT_EQ(tb::DosNameTarget("COM206"), device);
+        EXPECT_TRUE(tb::ComDbInUse(206));
+        EXPECT_EQ(board->ChildString(1, "PortName"), "COM206");
+        EXPECT_EQ(tb::ReadDword(enumKey, "UINumber"), 1u);
+    }
+    EXPECT_FALSE(tb::ReadString(tb::SerialCommPath, device.c_str()));
+    EXPECT_FALSE(tb::DosNameTarget("COM206"));
+    EXPECT_FALSE(tb::ComDbInUse(206));
+    EXPECT_FALSE(tb::OpenKey(enumKey).valid());
+
+    // A name that is no COM number the database can hold leaves the database alone.
+    size_t size = tb::ReadBinary(tb::ComDbKeyPath, "ComDB").value_or("").size();
+    tb::MakeBoard({.deviceType = 0x45080000, .common = {.strings = {{"PortName", "COM123456789"}}}}).reset();
+    EXPECT_EQ(tb::ReadBinary(tb::ComDbKeyPath, "ComDB").value_or("").size(), size);
+}
+
+TEST(Library, DeviceImportsReachTheStandIns) {
+    ASSERT_NE(tb::LoadLibraryUnderTest(), nullptr) << tb::LibraryLoadError();
+    tb::Redirection redirection = tb::LibraryRedirection();
+    EXPECT_TRUE(redirection.unserved.empty()) << redirection.unserved.front();
+    for (const char* name : {"CM_Get_Child", "CM_Get_Sibling", "SetupDiGetClassDevsA", "SetupDiEnumDeviceInfo",
+                             "SetupDiOpenDevRegKey", "SetupDiDestroyDeviceInfoList"})
+        EXPECT_TRUE(Contains(redirection.patched, name)) << name;
+}
+
+TEST(UiDriver, AnswersMessageBoxesAndRefusesWhatAUserCannotClick) {
+    EXPECT_EQ(MessageBoxA(nullptr, "1 Unable to go on.", nullptr, MB_OK | MB_ICONHAND), IDOK);
+    auto boxes = tb::MessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "1 Unable to go on.");
+    EXPECT_EQ(boxes[0].caption, "Error");  // Wine's caption for a box without one
+    EXPECT_EQ(boxes[0].owner, nullptr);
+    EXPECT_EQ(boxes[0].icon, static_cast<UINT>(MB_ICONHAND));
+
+    HWND window = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr,
+                                  nullptr, nullptr, nullptr);
+    CreateWindowExA(0, "BUTTON", "Off", WS_CHILD | WS_VISIBLE | WS_DISABLED | BS_AUTORADIOBUTTON, 0, 0, 50, 20, window,
+                    reinterpret_cast<HMENU>(101), nullptr, nullptr);
+    CreateWindowExA(0, "BUTTON", "Hidden", WS_CHILD | BS_PUSHBUTTON, 0, 30, 50, 20, window,
+                    reinterpret_cast<HMENU>(102), nullptr, nullptr);
+    EXPECT_EQ(tb::Click(window, 101), "control 101 \"Off\" is disabled");
+    EXPECT_FALSE(tb::Checked(window, 101));
+    EXPECT_EQ(tb::Click(window, 102), "control 102 \"Hidden\" is hidden");
+    EXPECT_EQ(tb::Click(window, 103), "control 103 does not exist");
+    DestroyWindow(window);
+}
