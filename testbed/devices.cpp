@@ -354,7 +354,8 @@ BOOL WINAPI SetupDiGetDeviceRegistryPropertyA(HDEVINFO handle, PSP_DEVINFO_DATA 
     if (name == nullptr) return Fail(ERROR_INVALID_DATA);
     Key key = OpenKey(EnumRoot + node->instanceId);
     DWORD valueType = 0, needed = 0;
-    if (!key.valid() || RegQueryValueExA(key.handle, name->value, nullptr, &valueType, nullptr, &needed) != ERROR_SUCCESS)
+    if (!key.valid() ||
+        RegQueryValueExA(key.handle, name->value, nullptr, &valueType, nullptr, &needed) != ERROR_SUCCESS)
         return Fail(ERROR_INVALID_DATA);
     if (type != nullptr) *type = valueType;
     if (required != nullptr) *required = needed;
@@ -387,7 +388,8 @@ static SP_DEVINSTALL_PARAMS_A* InstallParamsOf(HDEVINFO handle, PSP_DEVINFO_DATA
     DeviceSet* set = LiveSet(handle);
     if (set == nullptr) return nullptr;
     if (params == nullptr) return FailNull<SP_DEVINSTALL_PARAMS_A>(ERROR_INVALID_PARAMETER);
-    if (params->cbSize != sizeof(SP_DEVINSTALL_PARAMS_A)) return FailNull<SP_DEVINSTALL_PARAMS_A>(ERROR_INVALID_USER_BUFFER);
+    if (params->cbSize != sizeof(SP_DEVINSTALL_PARAMS_A))
+        return FailNull<SP_DEVINSTALL_PARAMS_A>(ERROR_INVALID_USER_BUFFER);
     if (data == nullptr) return &set->installParams;
     Node* node = nullptr;
     Element* element = ElementWithNode(set, data, &node);

@@ -93,8 +93,8 @@ Redirection RedirectImports(HMODULE module) {
                                               std::to_string(IMAGE_ORDINAL(names->u1.Ordinal)));
                 continue;
             }
-            const char* function =
-                reinterpret_cast<const char*>(reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData)->Name);
+            auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            const char* function = reinterpret_cast<const char*>(byName->Name);
             bool served = false;
             for (const Redirect& redirect : Redirects) {
                 if (strcmp(function, redirect.name) == 0 && Patch(slots, redirect.function)) {

@@ -18,6 +18,10 @@ std::string Query(const char* name) {
     return std::string(buffer, length);
 }
 
+HKEY OpenDeviceKey(HDEVINFO set, SP_DEVINFO_DATA* element) {
+    return sa::SetupDiOpenDevRegKey(set, element, DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_READ);
+}
+
 bool Contains(const std::vector<std::string>& names, const char* name) {
     return std::find(names.begin(), names.end(), name) != names.end();
 }
@@ -72,8 +76,10 @@ TEST(ComDb, KeepsOneBitPerPortInTheRegistry) {
 }
 
 TEST(DeviceManager, ServesTheTreeWithStableNodesAndFaults) {
-    auto board = tb::MakeBoard({.deviceType = 0x45080000, .ports = 3,
-                                .childFaults = {{1, {.missingFromAllClassesSet = true}}, {2, {.keyCannotOpen = true}}}});
+    auto board = tb::MakeBoard(
+        {.deviceType = 0x45080000,
+         .ports = 3,
+         .childFaults = {{1, {.missingFromAllClassesSet = true}}, {2, {.keyCannotOpen = true}}}});
     ASSERT_TRUE(board);
     DEVINST node = 0;
     ASSERT_EQ(sa::CM_Get_Child(&node, board->element.DevInst, 0), static_cast<CONFIGRET>(CR_SUCCESS));
@@ -100,22 +106,23 @@ TEST(DeviceManager, ServesTheTreeWithStableNodesAndFaults) {
     EXPECT_EQ(elements[1].DevInst, tree[0]);
     EXPECT_FALSE(IsEqualGUID(elements[1].ClassGuid, board->element.ClassGuid));
 
-    HKEY key = sa::SetupDiOpenDevRegKey(all, &elements[1], DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_READ);
+    HKEY key = OpenDeviceKey(all, &elements[1]);
     ASSERT_NE(key, INVALID_HANDLE_VALUE);
     char name[16] = {};
     DWORD size = sizeof name - 1;
-    EXPECT_EQ(RegQueryValueExA(key, "PortName", nullptr, nullptr, reinterpret_cast<BYTE*>(name), &size), ERROR_SUCCESS);
+    EXPECT_EQ(RegQueryValueExA(key, "PortName", nullptr, nullptr, reinterpret_cast<BYTE*>(name), &size),
+              ERROR_SUCCESS);
     EXPECT_STREQ(name, "COM100");
     RegCloseKey(key);
-    EXPECT_EQ(sa::SetupDiOpenDevRegKey(all, &elements[0], DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_READ), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(OpenDeviceKey(all, &elements[0]), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_KEY_DOES_NOT_EXIST));
     // An element belongs to its own set only.
-    EXPECT_EQ(sa::SetupDiOpenDevRegKey(all, &board->element, DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_READ),
-              INVALID_HANDLE_VALUE);
+    EXPECT_EQ(OpenDeviceKey(all, &board->element), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
 
-    SP_PROPCHANGE_PARAMS change{{sizeof(SP_CLASSINSTALL_HEADER), DIF_PROPERTYCHANGE}, DICS_DISABLE, DICS_FLAG_GLOBAL, 0};
-    EXPECT_TRUE(sa::SetupDiSetClassInstallParamsA(board->set, &board->element, &change.ClassInstallHeader, sizeof change));
+    SP_PROPCHANGE_PARAMS change{{sizeof(SP_CLASSINSTALL_HEADER), DIF_PROPERTYCHANGE}, DICS_DISABLE, DICS_FLAG_GLOBAL};
+    EXPECT_TRUE(
+        sa::SetupDiSetClassInstallParamsA(board->set, &board->element, &change.ClassInstallHeader, sizeof change));
     EXPECT_TRUE(sa::SetupDiCallClassInstaller(DIF_PROPERTYCHANGE, board->set, &board->element));
     auto calls = tb::ClassInstallerCalls();
     ASSERT_EQ(calls.size(), 1u);
