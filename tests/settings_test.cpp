@@ -198,10 +198,13 @@ TEST_F(SettingsTest, ShowsTheStoredChoicesOfEachRow) {
     // A legacy board always shows its own UART; a selectable 16C550 shows the fixed toggle.
     tb::BoardSpec legacy;
     legacy.deviceType = 0x40000000;
-    legacy.common.dwords = {{"UartType", 0}, {"HwPortType", 3}, {"PortType", 2}};
+    legacy.common.dwords = {{"UartType", 0}, {"HwPortType", 3}, {"PortType", 3}};
     OpenedPage opened2;
     ASSERT_TRUE(OpenPage(legacy, &opened2));
     EXPECT_EQ("16C1053APCI", tb::Text(opened2.page, IDC_UART));
+    EXPECT_EQ("Unknown", tb::Text(opened2.page, IDC_INTERFACE));
+    EXPECT_EQ(std::vector<std::string>{"N/A"}, tb::ComboItems(opened2.page, IDC_MODE));
+    EXPECT_TRUE(tb::Enabled(opened2.page, IDC_MODE));
     EXPECT_TRUE(tb::Enabled(opened2.page, IDC_INTERFACE));
     EXPECT_TRUE(tb::Visible(opened2.page, IDC_AUTO_TOGGLE_FIXED));
     EXPECT_FALSE(tb::Enabled(opened2.page, IDC_AUTO_TOGGLE_FIXED));

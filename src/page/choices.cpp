@@ -56,30 +56,33 @@ const ChoiceList& ModeListFor(uint32_t portType, bool* selectable) {
     }
 }
 
-void FillModeCombo(PageState* page, const ChoiceList& list, int row) {
-    if (row < 0 || row >= MaxPageRows || row >= MaxPortSlots) return;
-    HWND box = page->modeCombos[row];
-    if (box == nullptr) return;
-    const PortSettings& slot = page->board->ports[row];
+namespace {
+
+// Refills a box from a list and gives the position of the entry whose value
+// is `value` (the first entry when none is).
+WPARAM FillBox(HWND box, const ChoiceList& list, uint32_t value) {
     SendMessageA(box, CB_RESETCONTENT, 0, 0);
-    WPARAM selection = 0;
+    WPARAM matched = 0;
     for (size_t i = 0; i < list.count; ++i) {
         AddListText(box, list.entries[i].stringId);
-        if (static_cast<uint32_t>(list.entries[i].value) == slot.portMode) selection = i;
+        if (static_cast<uint32_t>(list.entries[i].value) == value) matched = i;
     }
-    SendMessageA(box, CB_SETCURSEL, selection, 0);
+    return matched;
 }
 
+bool IsPageRow(int row) { return row >= 0 && row < MaxPageRows && row < MaxPortSlots; }
+
+}  // namespace
+
+void FillModeCombo(PageState* page, const ChoiceList& list, int row) {
+    if (!IsPageRow(row) || page->modeCombos[row] == nullptr) return;
+    HWND box = page->modeCombos[row];
+    SendMessageA(box, CB_SETCURSEL, FillBox(box, list, page->board->ports[row].portMode), 0);
+}
+
+// Selects no item: the box shows the interface's display name, not a list text.
 void FillInterfaceBox(PageState* page, int row) {
-    if (row < 0 || row >= MaxPageRows || row >= MaxPortSlots) return;
+    if (!IsPageRow(row) || page->interfaceBoxes[row] == nullptr) return;
     HWND box = page->interfaceBoxes[row];
-    if (box == nullptr) return;
-    const PortSettings& slot = page->board->ports[row];
-    SendMessageA(box, CB_RESETCONTENT, 0, 0);
-    size_t shown = 0;
-    for (size_t i = 0; i < InterfaceList.count; ++i) {
-        AddListText(box, InterfaceList.entries[i].stringId);
-        if (static_cast<uint32_t>(InterfaceList.entries[i].value) == slot.portType) shown = i;
-    }
-    SetWindowTextA(box, InterfaceDisplayNames[shown]);
+    SetWindowTextA(box, InterfaceDisplayNames[FillBox(box, InterfaceList, page->board->ports[row].portType)]);
 }

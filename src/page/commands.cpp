@@ -26,33 +26,35 @@ void OnInterfaceChange(PageState* page, int row) {
     int32_t value = 0;
     if (!ChoiceValueAt(InterfaceList, position, &value)) return;
 
+    const ChoiceList* modes = nullptr;
     switch (value) {
     case PortRs232:
-        slot->portType = PortRs232;
-        SendMessageA(box, CB_SETCURSEL, static_cast<WPARAM>(position), 0);
-        FillModeCombo(page, Rs232ModeList, row);
-        EnableControl(page->modeCombos[row], false);
+        modes = &Rs232ModeList;
+        break;
+    case PortRs422:
+        modes = &Rs422ModeList;
+        break;
+    case PortRs485:
+        modes = &Rs485ModeList;
+        break;
+    default:
+        return;  // "UNKNOWN" and "No Panel" cannot be chosen
+    }
+    slot->portType = static_cast<uint32_t>(value);
+    SendMessageA(box, CB_SETCURSEL, static_cast<WPARAM>(position), 0);
+    FillModeCombo(page, *modes, row);
+    // RS-232 has no line mode and no auto toggle; RS-485 offers both buttons.
+    // The buttons' check state follows only on the next mode change.
+    const bool rs232 = value == static_cast<int32_t>(PortRs232);
+    EnableControl(page->modeCombos[row], !rs232);
+    if (rs232) {
         EnableControl(page->swRadios[row], false);
         EnableControl(page->hwRadios[row], false);
         EnableControl(page->autoToggleGroups[row], false);
         slot->outputControl = OutputOff;
-        break;
-    case PortRs422:
-        slot->portType = PortRs422;
-        SendMessageA(box, CB_SETCURSEL, static_cast<WPARAM>(position), 0);
-        FillModeCombo(page, Rs422ModeList, row);
-        EnableControl(page->modeCombos[row], true);
-        break;
-    case PortRs485:
-        slot->portType = PortRs485;
-        SendMessageA(box, CB_SETCURSEL, static_cast<WPARAM>(position), 0);
-        FillModeCombo(page, Rs485ModeList, row);
-        EnableControl(page->modeCombos[row], true);
+    } else if (value == static_cast<int32_t>(PortRs485)) {
         EnableControl(page->swRadios[row], true);
         EnableControl(page->hwRadios[row], true);
-        break;
-    default:
-        break;  // "UNKNOWN" and "No Panel" cannot be chosen
     }
 }
 

@@ -93,48 +93,26 @@ void ApplyAllEnableRules(PageState* page, int row, PortSettings* slot) {
     EnableControl(page->autoToggleGroups[row], mask != 0);
     if (mask == 0) return;
 
-    if (!IsPanelBoard(page->board->deviceType)) {
-        switch (slot->outputControl) {
-        case OutputOff:
-            slot->outputControl = rs422 && SignalTypeIs2() ? OutputHw : OutputSw;
-            if (slot->outputControl == OutputHw && SignalTypeIs2()) {
-                slot->flowControl10 = FlowHwAutoToggle;
-            } else {
-                slot->flowControl10 &= ~FlowHwAutoToggle;
-            }
-            break;
-        case OutputSw:
-            CheckRadio(page, SwRadioId(row), true);
-            break;
-        case OutputHw:
-            CheckRadio(page, HwRadioId(row), true);
-            break;
-        default:
-            break;
-        }
+    if (slot->outputControl == OutputSw || slot->outputControl == OutputHw) {
+        CheckRadio(page, slot->outputControl == OutputSw ? SwRadioId(row) : HwRadioId(row), true);
         return;
     }
+    if (slot->outputControl != OutputOff) return;
 
-    switch (slot->outputControl) {
-    case OutputOff:
-        if (rs422) {
-            CheckRadio(page, HwRadioId(row), true);
-            slot->outputControl = OutputHw;
+    // Auto toggle was off: switch it on, HW for RS-422 where the signal type
+    // (standard boards) or the panel asks for it, SW otherwise.
+    if (!IsPanelBoard(page->board->deviceType)) {
+        slot->outputControl = rs422 && SignalTypeIs2() ? OutputHw : OutputSw;
+        if (slot->outputControl == OutputHw && SignalTypeIs2()) {
+            slot->flowControl10 = FlowHwAutoToggle;
         } else {
-            CheckRadio(page, SwRadioId(row), true);
-            slot->outputControl = OutputSw;
+            slot->flowControl10 &= ~FlowHwAutoToggle;
         }
-        slot->flowControl10 = slot->outputControl == OutputHw ? 15 : 16;
-        break;
-    case OutputSw:
-        CheckRadio(page, SwRadioId(row), true);
-        break;
-    case OutputHw:
-        CheckRadio(page, HwRadioId(row), true);
-        break;
-    default:
-        break;
+        return;  // the choice is shown only when the rules run again
     }
+    slot->outputControl = rs422 ? OutputHw : OutputSw;
+    CheckRadio(page, rs422 ? HwRadioId(row) : SwRadioId(row), true);
+    slot->flowControl10 = slot->outputControl == OutputHw ? 15 : 16;
 }
 
 }  // namespace
