@@ -97,6 +97,20 @@ TEST_F(ProviderTest, TemplateAndModelLabelFollowTheBoardClass) {
     }
 }
 
+TEST_F(ProviderTest, ParallelPortBoardOffersNoSerialDialogs) {
+    const int serialOnly[] = {IDC_SLEEP_MODE, IDC_NINE_BIT, IDC_PORT_REMAP, IDC_ADVANCED_FIRST};
+    for (DWORD type : {0x50010000u, 0x40000000u}) {
+        SCOPED_TRACE(testing::Message() << std::hex << type);
+        tb::BoardSpec spec;
+        spec.deviceType = type;
+        OpenedPage opened;
+        ASSERT_TRUE(OpenPage(spec, &opened));
+        for (int id : serialOnly) EXPECT_EQ(type != 0x50010000u, tb::Enabled(opened.page, id)) << id;
+        EXPECT_TRUE(tb::Enabled(opened.page, IDC_IO_REMAP));
+        EXPECT_TRUE(tb::Enabled(opened.page, IDC_DEVICE_INFO));
+    }
+}
+
 TEST_F(ProviderTest, AllEnableSelectsThePlusLabels) {
     struct Case {
         DWORD type;
