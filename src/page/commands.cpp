@@ -105,11 +105,7 @@ void OnHardwareToggle(PageState* page, int id) {
     slot->outputControl = OutputHw;
     slot->txFifo10 = 32;
     slot->rxFifo10 = 16;
-    if (autoToggleSigType == 2) {
-        slot->flowControl10 = FlowHwAutoToggle;
-    } else {
-        slot->flowControl10 &= ~FlowHwAutoToggle;
-    }
+    ApplyHardwareToggleBits(slot);
     Apply105xModeBit(slot);
 }
 

@@ -42,5 +42,9 @@ void LoadAndShowPorts(PageState* page);
 // Auto-toggle and enabling rules for the slot at the board's selectedPort.
 void ApplyToggleRules(PageState* page);
 
+// Hardware auto toggle: with signal type 2 the driver wants exactly bit 2,
+// otherwise bit 2 stays clear.
+void ApplyHardwareToggleBits(PortSettings* slot);
+
 // WM_COMMAND of the page.
 INT_PTR OnSettingsCommand(PageState* page, int id, int code, HWND control);

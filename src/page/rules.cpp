@@ -56,11 +56,7 @@ void ApplyStandardRules(PageState* page, int row, PortSettings* slot) {
         slot->flowControl10 &= ~FlowHwAutoToggle;
         break;
     case OutputHw:
-        if (SignalTypeIs2()) {
-            slot->flowControl10 = FlowHwAutoToggle;
-        } else {
-            slot->flowControl10 &= ~FlowHwAutoToggle;
-        }
+        ApplyHardwareToggleBits(slot);
         break;
     default:
         break;
@@ -103,8 +99,8 @@ void ApplyAllEnableRules(PageState* page, int row, PortSettings* slot) {
     // (standard boards) or the panel asks for it, SW otherwise.
     if (!IsPanelBoard(page->board->deviceType)) {
         slot->outputControl = rs422 && SignalTypeIs2() ? OutputHw : OutputSw;
-        if (slot->outputControl == OutputHw && SignalTypeIs2()) {
-            slot->flowControl10 = FlowHwAutoToggle;
+        if (slot->outputControl == OutputHw) {
+            ApplyHardwareToggleBits(slot);
         } else {
             slot->flowControl10 &= ~FlowHwAutoToggle;
         }
@@ -116,6 +112,14 @@ void ApplyAllEnableRules(PageState* page, int row, PortSettings* slot) {
 }
 
 }  // namespace
+
+void ApplyHardwareToggleBits(PortSettings* slot) {
+    if (SignalTypeIs2()) {
+        slot->flowControl10 = FlowHwAutoToggle;
+    } else {
+        slot->flowControl10 &= ~FlowHwAutoToggle;
+    }
+}
 
 void ApplyToggleRules(PageState* page) {
     BoardRecord* board = page->board;
