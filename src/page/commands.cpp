@@ -4,9 +4,12 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "advanced/advanced.h"
+#include "legacy/legacy.h"
 #include "page/choices.h"
 #include "page/page.h"
 #include "provider/registry.h"
+#include "remap/remap.h"
 #include "resources/ids.h"
 
 namespace {
@@ -109,10 +112,17 @@ void OnHardwareToggle(PageState* page, int id) {
     Apply105xModeBit(slot);
 }
 
+// Every sub-dialog is modal, owned by the page and works on the board record;
+// its result is not used and the page reloads nothing afterwards.
+void OpenDialog(PageState* page, int templateId, DLGPROC procedure) {
+    DialogBoxParamA(moduleHandle, MAKEINTRESOURCEA(templateId), page->dialogWindow, procedure,
+                    reinterpret_cast<LPARAM>(page->board));
+}
+
 void OnAdvanced(PageState* page, int row) {
     if (RowSlot(page, row) == nullptr) return;
     page->board->selectedPort = row;
-    // The Advanced Settings dialog opens here once it is built.
+    OpenDialog(page, IDD_ADVANCED, AdvancedSettingsProc);
 }
 
 // Stores the board's friendly name for the board information tool and starts it.
@@ -154,6 +164,14 @@ INT_PTR OnSettingsCommand(PageState* page, int id, int, HWND control) {
         OnAdvanced(page, id - IDC_ADVANCED_FIRST);
     } else if (id == IDC_DEVICE_INFO) {
         OnSetDeviceInfo(page, control);
+    } else if (id == IDC_PORT_REMAP) {
+        OpenDialog(page, IDD_PORT_REMAP, PortNameRemapProc);
+    } else if (id == IDC_IO_REMAP) {
+        OpenDialog(page, IoRemapTemplateOf(page->board->deviceType), IoRemapProc);
+    } else if (id == IDC_NINE_BIT) {
+        OpenDialog(page, NineBitTemplateOf(page->board->deviceType), NineBitModeProc);
+    } else if (id == IDC_SLEEP_MODE) {
+        OpenDialog(page, IDD_SLEEP_MODE, SleepModeProc);
     } else if (id >= IDC_SW_FIRST && id <= IDC_TOGGLE_LAST) {
         if ((id - IDC_SW_FIRST) % 2 == 0) {
             OnSoftwareToggle(page, id);
@@ -161,7 +179,5 @@ INT_PTR OnSettingsCommand(PageState* page, int id, int, HWND control) {
             OnHardwareToggle(page, id);
         }
     }
-    // Port Name Remap, I/O address remap, nine-bit and sleep mode open their
-    // dialogs here once those are built.
     return TRUE;
 }

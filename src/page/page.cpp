@@ -3,11 +3,10 @@
 #include <commctrl.h>
 #include <prsht.h>
 
-#include <cstdio>
 #include <cstdlib>
 
-#include "provider/apply.h"
 #include "provider/catalogue.h"
+#include "provider/format.h"
 #include "resources/ids.h"
 
 void EnableControl(HWND control, bool enable) {
@@ -46,7 +45,7 @@ HWND Control(const PageState* page, int id) { return GetDlgItem(page->dialogWind
 void ShowModelLabel(PageState* page) {
     const BoardRecord* board = page->board;
     char text[64] = {};
-    snprintf(text, sizeof(text), "%s", ModelLabelOf(board->deviceType, board->deviceFamily, board->allEnable));
+    FormatText(text, sizeof(text), "%s", ModelLabelOf(board->deviceType, board->deviceFamily, board->allEnable));
     if (page->modelLabel != nullptr) SetWindowTextA(page->modelLabel, text);
 }
 
@@ -75,7 +74,7 @@ void MapPanelRows(PageState* page) {
         page->hwRadios[row] = Control(page, HwRadioId(row));
         EnableControl(page->advancedButtons[row], true);
         char caption[64] = {};
-        snprintf(caption, sizeof(caption), HasFeature(type, FeaturePanelCaption) ? "Panel %d" : "Port %d", row + 1);
+        FormatText(caption, sizeof(caption), HasFeature(type, FeaturePanelCaption) ? "Panel %d" : "Port %d", row + 1);
         if (page->rowLabels[row] != nullptr) SetWindowTextA(page->rowLabels[row], caption);
     }
     page->modelLabel = Control(page, IDC_MODEL_PANEL);

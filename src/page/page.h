@@ -46,5 +46,8 @@ void ApplyToggleRules(PageState* page);
 // otherwise bit 2 stays clear.
 void ApplyHardwareToggleBits(PortSettings* slot);
 
+// WM_NOTIFY of the page: PSN_APPLY takes the rows' modes into the record and marks it applied.
+LRESULT OnSettingsNotify(PageState* page, WPARAM wParam, const NMHDR* header);
+
 // WM_COMMAND of the page.
 INT_PTR OnSettingsCommand(PageState* page, int id, int code, HWND control);

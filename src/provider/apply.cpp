@@ -2,9 +2,6 @@
 
 #include <cstdlib>
 
-#include "page/choices.h"
-#include "page/page.h"
-#include "provider/catalogue.h"
 #include "provider/registry.h"
 
 void FreeBoardRecord(BoardRecord* board) {
@@ -17,24 +14,6 @@ void FreeBoardRecord(BoardRecord* board) {
 BOOL SavePortSettings(BoardRecord* board) {
     WritePortSettings(board, PageSaveWriter);
     return TRUE;
-}
-
-// OK and Apply only take the rows' mode choices into the record; the record is
-// written when the sheet releases the page.
-LRESULT OnSettingsNotify(PageState* page, WPARAM, const NMHDR* header) {
-    if (header == nullptr || header->code != static_cast<UINT>(PSN_APPLY)) return 0;
-    BoardRecord* board = page->board;
-    const int rows = PageRowCount(page);
-    for (int row = 0; row < rows && row < MaxPortSlots; ++row) {
-        HWND box = page->modeCombos[row];
-        if (box == nullptr) continue;
-        int32_t mode = 0;  // no selection stores the first mode
-        ChoiceValueAt(Rs422ModeList, SendMessageA(box, CB_GETCURSEL, 0, 0), &mode);
-        board->ports[row].portMode = static_cast<uint32_t>(mode);
-        if (!IsPanelBoard(board->deviceType)) ApplyToggleRules(page);
-    }
-    board->applyState = ApplyStateApplied;
-    return 0;
 }
 
 UINT CALLBACK SettingsPageCallback(HWND, UINT message, PROPSHEETPAGEA* page) {

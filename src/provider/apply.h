@@ -1,5 +1,5 @@
-// Apply and release of the Settings page: PSN_APPLY only marks the record;
-// the registry is written when the property sheet releases the page.
+// Release of the Settings page: the registry is written when the property
+// sheet releases the page, if the page was applied.
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
@@ -7,9 +7,6 @@
 
 #include "provider/board.h"
 
-struct PageState;
-
-LRESULT OnSettingsNotify(PageState* page, WPARAM wParam, const NMHDR* header);
 UINT CALLBACK SettingsPageCallback(HWND window, UINT message, PROPSHEETPAGEA* page);
 BOOL SavePortSettings(BoardRecord* board);
 

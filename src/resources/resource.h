@@ -70,4 +70,10 @@
 #define IDC_HW_FIRST            1217
 #define IDC_TOGGLE_LAST         1223
 
+// Advanced Settings dialog controls.
+
+// Port Name Remap dialog controls.
+
+// Legacy-I/O dialogs' controls.
+
 #endif

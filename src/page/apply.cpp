@@ -1,0 +1,26 @@
+// PSN_APPLY of the Settings page: OK and Apply take the rows' mode choices into
+// the record and mark it applied; the release callback then writes it.
+#include <windows.h>
+#include <commctrl.h>
+#include <prsht.h>
+
+#include "page/choices.h"
+#include "page/page.h"
+#include "provider/catalogue.h"
+
+LRESULT OnSettingsNotify(PageState* page, WPARAM, const NMHDR* header) {
+    if (header == nullptr || header->code != static_cast<UINT>(PSN_APPLY)) return 0;
+    BoardRecord* board = page->board;
+    const int rows = PageRowCount(page);
+    for (int row = 0; row < rows && row < MaxPortSlots; ++row) {
+        HWND box = page->modeCombos[row];
+        if (box == nullptr) continue;
+        int32_t mode = 0;  // no selection stores the first mode
+        ChoiceValueAt(Rs422ModeList, SendMessageA(box, CB_GETCURSEL, 0, 0), &mode);
+        board->ports[row].portMode = static_cast<uint32_t>(mode);
+        if (!IsPanelBoard(board->deviceType)) ApplyToggleRules(page);
+    }
+    board->applyState = ApplyStateApplied;
+    return 0;
+}
+
