@@ -70,14 +70,12 @@ BoardSpec DemoBoardSpec(DWORD deviceType, int ports, DWORD uartType) {
         spec.board.dwords = {{"BAR_0", 1}, {"BAR_1", 2}, {"BAR_2", 1}, {"EnableBarCheck", 0}};
     }
     const int group = ChildrenPerRow(deviceType);
-    int comNumber = spec.firstComNumber;
     for (int child = 0; child < spec.ports; ++child) {
         PortValues& values = spec.perPort[child];
         if (ParallelChild(deviceType, child, spec.ports)) {
-            values.strings["PortName"] = "LPT1";
+            values.strings["PortName"] = "LPT1";  // serial ports are named COM<firstComNumber + child>
             continue;
         }
-        values.strings["PortName"] = "COM" + std::to_string(comNumber++);
         if (legacy) {
             // The legacy boards' ports are RS-232 only; nine-bit mode and sleep mode start off.
             values.dwords.insert({{"HwPortType", 0}, {"PortType", 0}, {"PortMode", 0}, {"OutputControl", 0},
