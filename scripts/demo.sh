@@ -32,7 +32,7 @@ done
 to_png() {
   for bmp in "$1"/*.bmp; do
     [ -e "$bmp" ] || continue
-    /usr/bin/convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+    /usr/bin/convert "$bmp" -strip "${bmp%.bmp}.png" && rm -f "$bmp"
   done
 }
 
