@@ -62,7 +62,8 @@ BoardSpec DemoBoardSpec(DWORD deviceType, int ports, DWORD uartType) {
     spec.portDescription = "Multiport Serial Port";
     spec.comNames = true;
     spec.firstComNumber = 5;  // after the COM1 to COM4 a PC may have of its own
-    spec.common.dwords = {{"UartType", uartType}, {"RxFifo", 8}, {"TxFifo", 8}, {"Mode_55x", 0}};
+    // A parallel port's key has none of the serial values.
+    const std::map<std::string, DWORD> serial = {{"UartType", uartType}, {"RxFifo", 8}, {"TxFifo", 8}, {"Mode_55x", 0}};
     spec.perPort[0].dwords["AutoToggleSigType"] = 1;
 
     if (legacy) {
@@ -76,6 +77,7 @@ BoardSpec DemoBoardSpec(DWORD deviceType, int ports, DWORD uartType) {
             values.strings["PortName"] = "LPT1";  // serial ports are named COM<firstComNumber + child>
             continue;
         }
+        values.dwords.insert(serial.begin(), serial.end());
         if (legacy) {
             // The legacy boards' ports are RS-232 only; nine-bit mode and sleep mode start off.
             values.dwords.insert({{"HwPortType", 0}, {"PortType", 0}, {"PortMode", 0}, {"OutputControl", 0},

@@ -1,6 +1,7 @@
 #include "reg_export.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "devices.h"
 #include "registry.h"
@@ -99,7 +100,7 @@ std::string RegLine(const std::string& name, const RegValue* value) {
     case REG_DWORD:
         if (value->data.size() == 4) {
             DWORD number = 0;
-            memcpy(&number, value->data.data(), 4);
+            std::memcpy(&number, value->data.data(), 4);
             char text[16];
             std::snprintf(text, sizeof(text), "dword:%08lx", static_cast<unsigned long>(number));
             return line + text;
@@ -121,17 +122,18 @@ std::string RegDiff(const RegSnapshot& before, const RegSnapshot& after) {
         const auto& [path, now] = after.keys[k];
         static const std::map<std::string, RegValue> none;
         const auto& was = k < before.keys.size() && before.keys[k].first == path ? before.keys[k].second : none;
-        std::vector<std::string> lines;
+        // Changed, added and deleted values together, in name order.
+        std::map<std::string, std::string> lines;
         for (const auto& [name, value] : now) {
             auto old = was.find(name);
-            if (old == was.end() || !(old->second == value)) lines.push_back(RegLine(name, &value));
+            if (old == was.end() || !(old->second == value)) lines[name] = RegLine(name, &value);
         }
         for (const auto& [name, value] : was) {
-            if (!now.count(name)) lines.push_back(RegLine(name, nullptr));
+            if (!now.count(name)) lines[name] = RegLine(name, nullptr);
         }
         if (lines.empty()) continue;
         out += "\n[HKEY_LOCAL_MACHINE\\" + path + "]\n";
-        for (const std::string& line : lines) out += line + "\n";
+        for (const auto& [name, line] : lines) out += line + "\n";
     }
     return out;
 }
