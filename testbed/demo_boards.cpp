@@ -63,12 +63,13 @@ BoardSpec DemoBoardSpec(DWORD deviceType, int ports, DWORD uartType) {
     spec.comNames = true;
     spec.firstComNumber = 5;  // after the COM1 to COM4 a PC may have of its own
     // A parallel port's key has none of the serial values.
-    const std::map<std::string, DWORD> serial = {{"UartType", uartType}, {"RxFifo", 8}, {"TxFifo", 8}, {"Mode_55x", 0}};
+    const std::map<std::string, DWORD> serial = {{"UartType", uartType}, {"RxFifo", 8}, {"TxFifo", 8}, {"Mode_55x", 0},
+                                                 {"HwAutoToggle_FlowControl_10", uartType != 0 ? 0x10u : 0u}};
     spec.perPort[0].dwords["AutoToggleSigType"] = 1;
 
     if (legacy) {
-        // COM1 and COM2 addresses for the two serial sections, LPT1 for the parallel port.
-        spec.board.dwords = {{"BAR_0", 1}, {"BAR_1", 2}, {"BAR_2", 1}, {"EnableBarCheck", 0}};
+        // As installed: every I/O address section on "Auto" (item 0), no remap pending.
+        spec.board.dwords = {{"BAR_0", 0}, {"BAR_1", 0}, {"BAR_2", 0}, {"EnableBarCheck", 0}};
     }
     const int group = ChildrenPerRow(deviceType);
     for (int child = 0; child < spec.ports; ++child) {
@@ -79,9 +80,9 @@ BoardSpec DemoBoardSpec(DWORD deviceType, int ports, DWORD uartType) {
         }
         values.dwords.insert(serial.begin(), serial.end());
         if (legacy) {
-            // The legacy boards' ports are RS-232 only; nine-bit mode and sleep mode start off.
+            // Fixed RS-232 ports; nine-bit mode and sleep mode start off.
             values.dwords.insert({{"HwPortType", 0}, {"PortType", 0}, {"PortMode", 0}, {"OutputControl", 0},
-                                  {"RxFifo_10", 16}, {"TxFifo_10", 32}, {"HwAutoToggle_FlowControl_10", 0x10},
+                                  {"RxFifo_10", 16}, {"TxFifo_10", 32},
                                   {"Zt9BitEnable", 0}, {"Zt9BitUartMode", 1},
                                   {"Zt9BitPortAddress", static_cast<DWORD>(child)}, {"PortSleepMode", 0}});
             continue;
@@ -92,8 +93,7 @@ BoardSpec DemoBoardSpec(DWORD deviceType, int ports, DWORD uartType) {
                               {"PortMode", line.portMode},
                               {"OutputControl", line.outputControl},
                               {"RxFifo_10", line.rxFifo10},
-                              {"TxFifo_10", line.txFifo10},
-                              {"HwAutoToggle_FlowControl_10", uartType != 0 ? 0x10u : 0u}});
+                              {"TxFifo_10", line.txFifo10}});
     }
     return spec;
 }
