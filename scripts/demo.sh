@@ -1,34 +1,66 @@
 #!/usr/bin/env bash
 # Builds ztui.dll and runs the demo: Device Manager's property sheet of a
 # simulated board. Headless (the default) it saves pictures of the sheet to
-# build/pictures/ and prints the board's registry values before and after a
-# scripted change. With --interactive and an X display it shows the sheet.
-# Other arguments go to the demo: --type 0x4D320000 --ports 32.
+# build/pictures/, prints the board's registry values before and after a
+# scripted change and the values the change wrote, as a .reg file.
+#   --interactive   with an X display, shows the sheet
+#   --gallery       pictures of every page layout and dialog into docs/pictures/
+#   --list          the boards of the catalogue
+# Other arguments go to the demo: --type 0x4D320000 --ports 32 --reg FILE.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 scripts/deps.sh
 cmake -S . -B build -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"$(nproc)" --target ztui ztui-demo RiVUROduv
 interactive=0
+gallery=0
+list=0
 args=()
-for a in "$@"; do
-  if [ "$a" = --interactive ]; then interactive=1; else args+=("$a"); fi
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --interactive) interactive=1 ;;
+    --gallery) gallery=1 ;;
+    --list) list=1 ;;
+    # The demo runs in build/bin on Wine's drive Z:, which is the host's root.
+    --reg) args+=(--reg "Z:$(realpath -m "${2:?--reg takes a file}")"); shift ;;
+    *) args+=("$1") ;;
+  esac
+  shift
 done
-mkdir -p build/pictures
-if [ "$interactive" = 1 ] && [ -n "${DISPLAY:-}" ]; then
+
+# Pictures of the BMP files the demo saved in a folder, as PNG.
+to_png() {
+  for bmp in "$1"/*.bmp; do
+    [ -e "$bmp" ] || continue
+    /usr/bin/convert "$bmp" -strip "${bmp%.bmp}.png" && rm -f "$bmp"
+  done
+}
+
+if [ "$list" = 1 ]; then
+  prefix=$PWD/build/wineprefix
+  (cd build/bin && ../../scripts/wine-run "$prefix" ./ztui-demo.exe --list)
+  scripts/wine-prefix down "$prefix"
+elif [ "$interactive" = 1 ] && [ -n "${DISPLAY:-}" ]; then
   # A prefix of its own that keeps Wine's X11 driver.
   prefix=$PWD/build/wineprefix-x11
   export ZTUI_DISPLAY=x11
   (cd build/bin && ../../scripts/wine-run "$prefix" ./ztui-demo.exe --interactive "${args[@]}")
   scripts/wine-prefix down "$prefix"
+elif [ "$gallery" = 1 ]; then
+  prefix=$PWD/build/wineprefix
+  gallery_dir=$PWD/docs/pictures
+  mkdir -p "$gallery_dir"
+  rm -f "$gallery_dir"/*.bmp
+  (cd build/bin && ../../scripts/wine-run "$prefix" ./ztui-demo.exe --gallery "Z:$gallery_dir" "${args[@]}")
+  to_png docs/pictures
+  scripts/wine-prefix down "$prefix"
+  echo "Gallery: $(ls docs/pictures/*.png 2>/dev/null | tr '\n' ' ')"
 else
   prefix=$PWD/build/wineprefix
-  pictures="Z:$PWD/build/pictures"
-  (cd build/bin && ../../scripts/wine-run "$prefix" ./ztui-demo.exe --pictures "$pictures" "${args[@]}")
-  for bmp in build/pictures/*.bmp; do
-    [ -e "$bmp" ] || continue
-    /usr/bin/convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
-  done
+  pictures=$PWD/build/pictures
+  mkdir -p "$pictures"
+  (cd build/bin && ../../scripts/wine-run "$prefix" ./ztui-demo.exe --pictures "Z:$pictures" "${args[@]}")
+  to_png build/pictures
   scripts/wine-prefix down "$prefix"
   echo "Pictures: $(ls build/pictures/*.png 2>/dev/null | tr '\n' ' ')"
 fi

@@ -2,6 +2,8 @@
 // dialog buttons and Set Device Info. Commands change only the record's slots;
 // the registry is written when the page is released.
 #include <windows.h>
+#include <commctrl.h>
+#include <prsht.h>
 #include <shellapi.h>
 
 #include "advanced/advanced.h"
@@ -147,9 +149,32 @@ void OnSetDeviceInfo(PageState* page, HWND button) {
     ShellExecuteA(button, "open", "RiVUROduv.exe", nullptr, nullptr, SW_SHOW);
 }
 
-}  // namespace
+// What the user chooses on a row: its interface, its mode and its auto toggle.
+struct RowChoices {
+    uint32_t portType;
+    uint32_t portMode;
+    uint32_t outputControl;
+};
 
-INT_PTR OnSettingsCommand(PageState* page, int id, int, HWND control) {
+void TakeRowChoices(const PageState* page, RowChoices (&choices)[MaxPageRows]) {
+    const int rows = PageRowCount(page);
+    for (int row = 0; row < MaxPageRows; ++row) {
+        const PortSettings* slot = row < rows && row < MaxPortSlots ? &page->board->ports[row] : nullptr;
+        choices[row] = slot != nullptr ? RowChoices{slot->portType, slot->portMode, slot->outputControl} : RowChoices{};
+    }
+}
+
+bool SameChoices(const RowChoices (&a)[MaxPageRows], const RowChoices (&b)[MaxPageRows]) {
+    for (int row = 0; row < MaxPageRows; ++row) {
+        if (a[row].portType != b[row].portType || a[row].portMode != b[row].portMode ||
+            a[row].outputControl != b[row].outputControl) {
+            return false;
+        }
+    }
+    return true;
+}
+
+INT_PTR RunSettingsCommand(PageState* page, int id, HWND control) {
     if (id == IDC_INTERFACE) {
         OnInterfaceChange(page, 0);
     } else if (id >= IDC_INTERFACE_FIRST && id <= IDC_INTERFACE_LAST) {
@@ -180,4 +205,18 @@ INT_PTR OnSettingsCommand(PageState* page, int id, int, HWND control) {
         }
     }
     return TRUE;
+}
+
+}  // namespace
+
+// A command that changed a row's choice enables the sheet's Apply button, as on
+// every property page; focus changes and re-choosing the same item do not.
+INT_PTR OnSettingsCommand(PageState* page, int id, int, HWND control) {
+    RowChoices before[MaxPageRows];
+    TakeRowChoices(page, before);
+    const INT_PTR result = RunSettingsCommand(page, id, control);
+    RowChoices after[MaxPageRows];
+    TakeRowChoices(page, after);
+    if (!SameChoices(before, after)) PropSheet_Changed(GetParent(page->dialogWindow), page->dialogWindow);
+    return result;
 }

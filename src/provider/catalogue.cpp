@@ -5,35 +5,35 @@
 namespace {
 
 constexpr DeviceTypeInfo DeviceTypes[] = {
-    {0x10000000, BoardClass::Legacy, "Norva-1S PCI", nullptr, FeatureNone},
-    {0x10100000, BoardClass::Legacy, "Norva-1S1P PCI", nullptr, FeatureOneSerialOneParallel | FeatureParallelChild},
-    {0x20000000, BoardClass::Legacy, "Norva-2S PCI", nullptr, FeatureNone},
-    {0x20100000, BoardClass::Legacy, "Norva-2S1P PCI", nullptr, FeatureParallelChild},
-    {0x40000000, BoardClass::Legacy, "Norva-4S PCI", nullptr, FeatureNone},
-    {0x4D060000, BoardClass::Legacy, "Norva-6S PCI", nullptr, FeatureNone},
-    {0x50010000, BoardClass::Legacy, "Norva-1P PCI", nullptr, FeatureParallelOnly},
-    {0x45010000, BoardClass::Standard, "Norva-1 PCIe", nullptr, FeatureNone},
-    {0x45020000, BoardClass::Standard, "Norva-2 PCIe", nullptr, FeatureNone},
-    {0x45040000, BoardClass::Standard, "Norva-4 PCIe", nullptr, FeatureNone},
-    {0x45080000, BoardClass::Standard, "Norva-8 PCIe", nullptr, FeatureNone},
-    {0x45160000, BoardClass::Standard, "Norva-16 PCIe", nullptr, FeatureNone},
-    {0x45F40000, BoardClass::Standard, "Norva-4MPCIe", nullptr, FeatureNone},
-    {0x4D0400B1, BoardClass::Standard, "Norva-4MPCIe", nullptr, FeatureNone},
-    {0x45F80000, BoardClass::Standard, "Norva-8MPCIe", nullptr, FeatureNone},
-    {0x46040000, BoardClass::Standard, "Norva-4MP", nullptr, FeatureNone},
-    {0x4D010000, BoardClass::Standard, "Norva-1 PCI", nullptr, FeatureNone},
-    {0x4D020000, BoardClass::Standard, "Norva-2 PCI", "Norva-2 PCI A+", FeatureTwoPortRows},
-    {0x4D040000, BoardClass::Standard, "Norva-4 PCI", "Norva-4 PCI A+", FeatureNoHwAutoToggle},
-    {0x4D080000, BoardClass::Standard, "Norva-8 PCI", nullptr, FeatureNoHwAutoToggle},
-    {0x4D160000, BoardClass::Standard, "Norva-16 PCI", nullptr, FeatureNone},
-    {0x4D320000, BoardClass::Panel32, "Norva-32 PCI", nullptr, FeaturePanelCaption},
-    {0x45320000, BoardClass::Panel32, "Norva-32 PCIe", nullptr, FeatureNone},
-    {0x4D040091, BoardClass::Panel4, "Norva-4 PCI(JA)", nullptr, FeatureNone},
-    {0x4E040082, BoardClass::Panel4, "Norva-4 PCI(JA)", nullptr, FeatureNone},
-    {0x45A40000, BoardClass::Panel4, "Norva-4 PCIe(JA)", nullptr, FeatureNone},
+    {0x10000000, BoardClass::Legacy, "Norva-1S PCI", nullptr, FeatureNone, 1},
+    {0x10100000, BoardClass::Legacy, "Norva-1S1P PCI", nullptr, FeatureOneSerialOneParallel | FeatureParallelChild, 2},
+    {0x20000000, BoardClass::Legacy, "Norva-2S PCI", nullptr, FeatureNone, 2},
+    {0x20100000, BoardClass::Legacy, "Norva-2S1P PCI", nullptr, FeatureParallelChild, 3},
+    {0x40000000, BoardClass::Legacy, "Norva-4S PCI", nullptr, FeatureNone, 4},
+    {0x4D060000, BoardClass::Legacy, "Norva-6S PCI", nullptr, FeatureNone, 6},
+    {0x50010000, BoardClass::Legacy, "Norva-1P PCI", nullptr, FeatureParallelOnly, 1},
+    {0x45010000, BoardClass::Standard, "Norva-1 PCIe", nullptr, FeatureNone, 1},
+    {0x45020000, BoardClass::Standard, "Norva-2 PCIe", nullptr, FeatureNone, 2},
+    {0x45040000, BoardClass::Standard, "Norva-4 PCIe", nullptr, FeatureNone, 4},
+    {0x45080000, BoardClass::Standard, "Norva-8 PCIe", nullptr, FeatureNone, 8},
+    {0x45160000, BoardClass::Standard, "Norva-16 PCIe", nullptr, FeatureNone, 16},
+    {0x45F40000, BoardClass::Standard, "Norva-4MPCIe", nullptr, FeatureNone, 4},
+    {0x4D0400B1, BoardClass::Standard, "Norva-4MPCIe", nullptr, FeatureNone, 4},
+    {0x45F80000, BoardClass::Standard, "Norva-8MPCIe", nullptr, FeatureNone, 8},
+    {0x46040000, BoardClass::Standard, "Norva-4MP", nullptr, FeatureNone, 4},
+    {0x4D010000, BoardClass::Standard, "Norva-1 PCI", nullptr, FeatureNone, 1},
+    {0x4D020000, BoardClass::Standard, "Norva-2 PCI", "Norva-2 PCI A+", FeatureTwoPortRows, 2},
+    {0x4D040000, BoardClass::Standard, "Norva-4 PCI", "Norva-4 PCI A+", FeatureNoHwAutoToggle, 4},
+    {0x4D080000, BoardClass::Standard, "Norva-8 PCI", nullptr, FeatureNoHwAutoToggle, 8},
+    {0x4D160000, BoardClass::Standard, "Norva-16 PCI", nullptr, FeatureNone, 16},
+    {0x4D320000, BoardClass::Panel32, "Norva-32 PCI", nullptr, FeaturePanelCaption, 32},
+    {0x45320000, BoardClass::Panel32, "Norva-32 PCIe", nullptr, FeatureNone, 32},
+    {0x4D040091, BoardClass::Panel4, "Norva-4 PCI(JA)", nullptr, FeatureNone, 4},
+    {0x4E040082, BoardClass::Panel4, "Norva-4 PCI(JA)", nullptr, FeatureNone, 4},
+    {0x45A40000, BoardClass::Panel4, "Norva-4 PCIe(JA)", nullptr, FeatureNone, 4},
 };
 
-constexpr DeviceTypeInfo UnlistedDeviceType = {0, BoardClass::Standard, "", nullptr, FeatureNone};
+constexpr DeviceTypeInfo UnlistedDeviceType = {0, BoardClass::Standard, "", nullptr, FeatureNone, 1};
 
 // The four-port panel boards take their label by family, not by code.
 constexpr const char* Panel4LabelPci = "Norva-4 PCI(JA)";
@@ -49,6 +49,13 @@ const DeviceTypeInfo& LookUpDeviceType(uint32_t code) {
         if (info.code == code) return info;
     }
     return UnlistedDeviceType;
+}
+
+int DeviceTypeCount() { return static_cast<int>(sizeof(DeviceTypes) / sizeof(DeviceTypes[0])); }
+
+const DeviceTypeInfo* DeviceTypeAt(int index) {
+    if (index < 0 || index >= DeviceTypeCount()) return nullptr;
+    return &DeviceTypes[index];
 }
 
 BoardClass ClassOf(uint32_t code) { return LookUpDeviceType(code).boardClass; }

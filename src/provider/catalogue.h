@@ -23,12 +23,17 @@ struct DeviceTypeInfo {
     const char* modelLabel;            // empty for codes the catalogue does not list
     const char* modelLabelAllEnable;   // "A+" variant, or null
     uint32_t features;
+    int typicalChildren;               // child devices a board of this model has: its serial ports plus its parallel port
 };
 
 constexpr uint32_t PciExpressFamily = 0x45000000;
 
 // The entry of a code; codes the catalogue does not list get a standard-board entry with an empty label.
 const DeviceTypeInfo& LookUpDeviceType(uint32_t code);
+
+// The listed codes in catalogue order, for hosts that show the whole catalogue; null past the end.
+int DeviceTypeCount();
+const DeviceTypeInfo* DeviceTypeAt(int index);
 
 BoardClass ClassOf(uint32_t code);
 bool IsPanelBoard(uint32_t code);
