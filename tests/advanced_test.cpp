@@ -275,28 +275,33 @@ TEST_F(AdvancedTest, TriggerModeAndSoftwareToggleFixTheTransmitLevelAtOne) {
     EXPECT_EQ(0x110u, b.ChildDword(0, FlowValue));  // Xon-Any stays
 }
 
-TEST_F(AdvancedTest, SoftwareToggleOnThePageSetsTheTriggerLevels) {
+TEST_F(AdvancedTest, SoftwareToggleFixesTheTransmitLevelAtOne) {
     tb::BoardSpec spec = OnePortBoard(Port(1, 2, 1, 2));
     spec.common.dwords["HwPortType"] = 3;
     spec.common.dwords["TxFifo_10"] = 200;
     spec.common.dwords["RxFifo_10"] = 100;
+    {
+        // The page's SW button alone sets the levels; the page's save stores them as they are.
+        OpenedPage opened;
+        ASSERT_TRUE(OpenPage(spec, &opened));
+        ASSERT_TRUE(tbt::Click(opened.page, SwRadioId(0)));
+        ASSERT_TRUE(tbt::PressOk(opened.sheet));
+        EXPECT_EQ(1u, opened.board->ChildDword(0, "OutputControl"));
+        EXPECT_EQ(1u, opened.board->ChildDword(0, "TxFifo_10"));
+        EXPECT_EQ(8u, opened.board->ChildDword(0, "RxFifo_10"));
+    }
+    // A stored SW toggle: the dialog shows only 1, and its save rounds it down.
+    spec.common.dwords["OutputControl"] = 1;
     OpenedPage opened;
     ASSERT_TRUE(OpenPage(spec, &opened));
-    const tb::Board& b = *opened.board;
-    ASSERT_TRUE(tbt::Click(opened.page, SwRadioId(0)));
     ASSERT_TRUE(RunDialog(opened.page, IDC_ADVANCED, [&](HWND dialog) {
         EXPECT_EQ(std::vector<std::string>{"1"}, tb::ComboItems(dialog, IDC_ADV_TX_LIST));
         EXPECT_EQ("1", Selected(dialog, IDC_ADV_TX_LIST));
         EXPECT_FALSE(tb::Enabled(dialog, IDC_ADV_TX_LIST));
-        EXPECT_EQ("8", Selected(dialog, IDC_ADV_RX_LIST));
+        EXPECT_EQ("96", Selected(dialog, IDC_ADV_RX_LIST));
     }));
-    // The dialog's save rounds the levels down, the page's save does not.
-    EXPECT_EQ(0u, b.ChildDword(0, "TxFifo_10"));
-    EXPECT_EQ(8u, b.ChildDword(0, "RxFifo_10"));
-    EXPECT_EQ(1u, b.ChildDword(0, "OutputControl"));
-    ASSERT_TRUE(tbt::PressOk(opened.sheet));
-    EXPECT_EQ(1u, b.ChildDword(0, "TxFifo_10"));
-    EXPECT_EQ(8u, b.ChildDword(0, "RxFifo_10"));
+    EXPECT_EQ(0u, opened.board->ChildDword(0, "TxFifo_10"));
+    EXPECT_EQ(96u, opened.board->ChildDword(0, "RxFifo_10"));
 }
 
 TEST_F(AdvancedTest, CancelKeepsTheChangesForTheNextPageSave) {
