@@ -230,7 +230,7 @@ TEST_F(AdvancedTest, FlowControlBoxesExcludeEachOther) {
     }
 }
 
-TEST_F(AdvancedTest, TriggerModeAndSoftwareToggleFixTheTransmitLevelAtOne) {
+TEST_F(AdvancedTest, TriggerModeFixesTheTransmitLevelUntilDefaultsReturn) {
     tb::BoardSpec spec = OnePortBoard(Port(1, 0, 0, 0, 0x101), true);
     spec.common.dwords["TxFifo_10"] = 100;
     spec.common.dwords["RxFifo_10"] = 16;
