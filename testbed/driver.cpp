@@ -15,12 +15,14 @@ constexpr int MessageBoxIconId = 0x0440;
 // How long a dialog may stay open after its action (or after being cancelled) before the
 // driver ends it itself.
 constexpr UINT WatchMilliseconds = 250;
+constexpr int MaxHiddenArrivals = 200;  // 2 s of 10 ms retries, then act anyway
 
 struct Driver {
     HHOOK hook = nullptr;
     ProblemSink sink = nullptr;
     std::set<HWND> seen;                 // dialogs already handled (or being handled)
     std::map<UINT_PTR, HWND> arrivals;   // one-shot timer -> dialog to act on
+    std::map<HWND, int> hiddenArrivals;  // dialog -> times it was not shown yet when its timer came
     std::map<UINT_PTR, HWND> watches;    // timer -> dialog that should be gone by then
     std::deque<std::function<void(HWND)>> actions;
     std::vector<MessageBoxRecord> boxes;
@@ -150,6 +152,16 @@ void CALLBACK OnArrival(HWND, UINT, UINT_PTR timer, DWORD) {
     HWND dialog = it->second;
     D().arrivals.erase(it);
     if (!IsWindow(dialog) || IsPropertySheet(dialog)) return;
+    // A dialog that takes the focus in WM_INITDIALOG is activated before its modal
+    // loop shows it; act once it is visible, as a user would.
+    if (!IsWindowVisible(dialog) && ++D().hiddenArrivals[dialog] < MaxHiddenArrivals) {
+        UINT_PTR again = SetTimer(nullptr, 0, 10, OnArrival);
+        if (again != 0) {
+            D().arrivals[again] = dialog;
+            return;
+        }
+    }
+    D().hiddenArrivals.erase(dialog);
     if (IsMessageBox(dialog))
         AnswerMessageBox(dialog);
     else
@@ -163,6 +175,7 @@ LRESULT CALLBACK OnCbt(int code, WPARAM wParam, LPARAM lParam) {
         if (timer != 0) D().arrivals[timer] = window;
     } else if (code == HCBT_DESTROYWND) {
         D().seen.erase(window);
+        D().hiddenArrivals.erase(window);
         for (auto it = D().watches.begin(); it != D().watches.end();) {
             if (it->second == window) {
                 KillTimer(nullptr, it->first);

@@ -140,6 +140,64 @@ TEST(Resources, PageTemplatesHoldEveryControlAsSpecified) {
     DestroyWindow(parent);
 }
 
+TEST(Resources, AdvancedSettingsTemplate) {
+    HMODULE module = tb::LoadLibraryUnderTest();
+    ASSERT_NE(nullptr, module);
+    const Control controls[] = {
+        {1, Kind::Push, "OK", true, true},
+        {2, Kind::Push, "Cancel", true, true},
+        {1032, Kind::Group, "Default Additional Parameters", true, true},
+        {1031, Kind::Group, "FlowControl", true, true},
+        {1034, Kind::AutoCheck, "  AutoRTS", true, true},
+        {1035, Kind::AutoCheck, "  AutoCTS", true, true},
+        {1036, Kind::AutoCheck, "  AutoXonXoff", true, true},
+        {1040, Kind::Group, "XonXoff Additional Options", true, true},
+        {1041, Kind::AutoCheck, "Xon-Any", true, true},
+        {1042, Kind::AutoCheck, " Xoff-Retransmit", true, true},
+        {1039, Kind::AutoCheck, " Sleep Mode", false, false},
+        {1043, Kind::Text, "105x/PCIe", false, false},
+        {1044, Kind::Group, "FIFO Interrupt Trigger Levels", true, true},
+        {1058, Kind::Text, "yyy", true, true},
+        {1157, Kind::AutoCheck, " 55x Trigger Mode", true, true},
+        {1150, Kind::Text, "Rx FIFO Trigger", true, true},
+        {1158, Kind::DropList, "", true, true},
+        {1152, Kind::Text, "(1 ~ 255)", true, true},
+        {1151, Kind::Text, "Tx FIFO Trigger", true, true},
+        {1159, Kind::DropList, "", true, true},
+        {1154, Kind::Text, "(1 ~ 255)", true, true},
+        {1056, Kind::Push, "Restore Defaults", false, false},
+    };
+    HWND dialog = CreateDialogParamA(module, MAKEINTRESOURCEA(IDD_ADVANCED), nullptr, QuietProc, 0);
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ("Advanced Settings...", tb::WindowText(dialog));
+    LOGFONTA font = {};
+    ASSERT_NE(0, GetObjectA(reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)), sizeof(font), &font));
+    EXPECT_STREQ("MS Shell Dlg", font.lfFaceName);
+    HDC screen = GetDC(nullptr);
+    EXPECT_EQ(-MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72), font.lfHeight);
+    ReleaseDC(nullptr, screen);
+    int named = 0;
+    for (const Control& c : controls) {
+        HWND control = GetDlgItem(dialog, c.id);
+        ASSERT_NE(nullptr, control) << c.id;
+        EXPECT_TRUE(HasKind(control, c.kind)) << c.id;
+        EXPECT_EQ(c.text, tb::WindowText(control)) << c.id;
+        EXPECT_EQ(c.visible, (GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE) != 0) << c.id;
+        EXPECT_EQ(c.enabled, IsWindowEnabled(control) != FALSE) << c.id;
+    }
+    std::vector<std::string> captions;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (GetDlgCtrlID(child) == 0xFFFF || GetDlgCtrlID(child) == -1) {
+            captions.push_back(tb::WindowText(child));
+        } else {
+            ++named;
+        }
+    }
+    EXPECT_EQ(std::vector<std::string>{"FIFO Size: "}, captions);
+    EXPECT_EQ(static_cast<int>(std::size(controls)), named);
+    DestroyWindow(dialog);
+}
+
 TEST(Resources, StringsBitmapsAndVersion) {
     HMODULE module = tb::LoadLibraryUnderTest();
     ASSERT_NE(nullptr, module);

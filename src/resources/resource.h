@@ -71,6 +71,26 @@
 #define IDC_TOGGLE_LAST         1223
 
 // Advanced Settings dialog controls.
+#define IDC_ADV_FLOW_SECTION    1032   // "Default Additional Parameters" group
+#define IDC_ADV_FLOW_GROUP      1031
+#define IDC_ADV_AUTO_RTS        1034
+#define IDC_ADV_AUTO_CTS        1035
+#define IDC_ADV_AUTO_XONXOFF    1036
+#define IDC_ADV_SLEEP_MODE      1039
+#define IDC_ADV_XONXOFF_GROUP   1040
+#define IDC_ADV_XON_ANY         1041
+#define IDC_ADV_XOFF_RETRANSMIT 1042
+#define IDC_ADV_UART_LABEL      1043
+#define IDC_ADV_FIFO_GROUP      1044
+#define IDC_ADV_RESTORE         1056
+#define IDC_ADV_FIFO_SIZE       1058
+#define IDC_ADV_RX_CAPTION      1150
+#define IDC_ADV_TX_CAPTION      1151
+#define IDC_ADV_RX_RANGE        1152
+#define IDC_ADV_TX_RANGE        1154
+#define IDC_ADV_MODE_55X        1157
+#define IDC_ADV_RX_LIST         1158
+#define IDC_ADV_TX_LIST         1159
 
 // Port Name Remap dialog controls.
 
