@@ -1,7 +1,8 @@
-# cmake -DOBJDUMP=... -DOBJECT_DIR=... -P check-no-initializers.cmake
+# cmake -DOBJDUMP=... -DOBJECT_DIR=... -DLIBRARY=... -P check-no-initializers.cmake
 # ztui.dll is linked without the C runtime's start-up code (its entry point is
-# DllMain), so nothing would run a static initializer or register a static
-# destructor. Fail the build if an object file of the library asks for one.
+# DllMain), so nothing would run a static initializer, and a static destructor
+# registered with msvcrt's atexit would run after the library is unloaded. Fail
+# the build if an object file asks for either.
 file(GLOB_RECURSE objects "${OBJECT_DIR}/*.obj")
 foreach(object ${objects})
   execute_process(COMMAND ${OBJDUMP} -h ${object} OUTPUT_VARIABLE sections RESULT_VARIABLE rc)
@@ -12,3 +13,10 @@ foreach(object ${objects})
     message(FATAL_ERROR "${object} needs static initialization, which ztui.dll does not run")
   endif()
 endforeach()
+execute_process(COMMAND ${OBJDUMP} -p ${LIBRARY} OUTPUT_VARIABLE imports RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "objdump failed on ${LIBRARY}")
+endif()
+if(imports MATCHES "[ \t](atexit|_onexit|__dllonexit|_initterm)\n")
+  message(FATAL_ERROR "${LIBRARY} registers static destructors or runs initializers")
+endif()
