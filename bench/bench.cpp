@@ -10,7 +10,8 @@
 //
 //   ztui-bench [--runs N] [--devices 100,1000,2000]
 //
-// Prints a table of call counts, median times and the ratio to the floor, then the goals;
+// Prints a table of call counts, median times and the median of the runs' ratios to the
+// floor, then the goals;
 // exits with 1 when a counted goal is missed or a scenario fails.
 #include <windows.h>
 #include <commctrl.h>
@@ -278,16 +279,17 @@ Sample FloorSaveOnOk(Bed& bed) {
 }
 
 // Empty when the library's sample meets the scenario's goals, otherwise which it misses.
-std::string PageOpenGoals(int devices, const Sample& library, const Sample& floor) {
+// `ratio` is the median of each run's library time over the same run's floor time.
+std::string PageOpenGoals(int devices, const Sample& library, double ratio) {
     std::string missed;
     if (library.counts.enumerations > static_cast<unsigned>(devices + Children + 2))
         missed += " enumerations > devices + children + 2;";
     if (library.counts.keyOpens > Rows + 3) missed += " key opens > rows + 3;";
-    if (devices >= 2000 && library.ms > 1.3 * floor.ms) missed += " time > 1.3 x floor;";
+    if (devices >= 2000 && ratio > 1.3) missed += " time > 1.3 x floor;";
     return missed;
 }
 
-std::string SaveGoals(int, const Sample& library, const Sample&) {
+std::string SaveGoals(int, const Sample& library, double) {
     return library.counts.keyOpens == Children ? "" : " key opens != one per child;";
 }
 
@@ -295,7 +297,7 @@ struct Scenario {
     const char* name;
     Sample (*library)(Bed&);
     Sample (*floor)(Bed&);
-    std::string (*goals)(int devices, const Sample& library, const Sample& floor);
+    std::string (*goals)(int devices, const Sample& library, double ratio);
 };
 
 const Scenario Scenarios[] = {
@@ -312,6 +314,17 @@ const Scenario Scenarios[] = {
 Sample Median(std::vector<Sample> samples) {
     std::sort(samples.begin(), samples.end(), [](const Sample& a, const Sample& b) { return a.ms < b.ms; });
     return samples[samples.size() / 2];
+}
+
+// Library and floor run in turns, so each run's pair shares the machine's load of
+// that moment; the ratio is taken per run, then its median.
+double MedianRatio(const std::vector<Sample>& library, const std::vector<Sample>& floor) {
+    std::vector<double> ratios;
+    for (size_t run = 0; run < library.size() && run < floor.size(); ++run)
+        if (floor[run].ms > 0) ratios.push_back(library[run].ms / floor[run].ms);
+    if (ratios.empty()) return 0;
+    std::sort(ratios.begin(), ratios.end());
+    return ratios[ratios.size() / 2];
 }
 
 std::vector<int> ParseList(const char* text) {
@@ -369,12 +382,13 @@ int main(int argc, char** argv) {
                 tb::Pump();
             }
             const Sample lib = Median(librarySamples), floor = Median(floorSamples);
+            const double ratio = MedianRatio(librarySamples, floorSamples);
             printf("%7d  %-10s  %-8s  %6u  %5u  %5u  %6u  %9.2f  %5.2f\n", devices, scenario.name, "ztui.dll",
                    lib.counts.enumerations, lib.counts.keyOpens, lib.counts.valueReads, lib.counts.valueWrites, lib.ms,
-                   floor.ms > 0 ? lib.ms / floor.ms : 0.0);
+                   ratio);
             printf("%7s  %-10s  %-8s  %6u  %5u  %5u  %6u  %9.2f\n", "", "", "floor", floor.counts.enumerations,
                    floor.counts.keyOpens, floor.counts.valueReads, floor.counts.valueWrites, floor.ms);
-            std::string missed = scenario.goals(devices, lib, floor);
+            std::string missed = scenario.goals(devices, lib, ratio);
             if (!ok) missed += " a run failed;";
             if (!missed.empty()) {
                 allMet = false;
