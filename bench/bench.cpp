@@ -344,7 +344,7 @@ std::vector<int> ParseList(const char* text) {
 int main(int argc, char** argv) {
     tb::InstallCrashHandler();
     tb::InstallUiDriver();
-    int runs = 11;
+    int runs = 15;
     std::vector<int> deviceCounts = {100, 1000, 2000};
     for (int i = 1; i + 1 < argc; i += 2) {
         if (strcmp(argv[i], "--runs") == 0) runs = std::max(1, atoi(argv[i + 1]));
