@@ -2,13 +2,14 @@
 """Draws the board pictures of the Settings page: a PCI serial expansion card.
 
     board.bmp        249 x 95, 24 bits per pixel  (bitmap 103)
-    board_small.bmp  248 x 99,  8 bits per pixel  (bitmap 120)
+    board_small.bmp  248 x 99,  8 bits per pixel, run-length encoded (BI_RLE8)  (bitmap 120)
 
 Usage: make-bitmaps.py [OUTPUT_DIR]   (default: src/resources next to this script)
 
 Standard library only. The scene is drawn in a 249 x 95 design space, rendered
 at four times the size and averaged down, so edges come out smooth; the 8-bit
-picture gets a median-cut palette. The output is deterministic.
+picture gets a median-cut palette and is stored run-length encoded, which
+keeps it under half its plain size in the library. The output is deterministic.
 """
 import math
 import os
@@ -337,10 +338,13 @@ def render(width, height):
 
 # ----------------------------------------------------------------- BMP files
 
-def bmp_header(width, height, bits, palette_size, image_size):
+BI_RLE8 = 1
+
+
+def bmp_header(width, height, bits, palette_size, image_size, compression=0):
     offset = 14 + 40 + 4 * palette_size
     file_header = struct.pack('<2sIHHI', b'BM', offset + image_size, 0, 0, offset)
-    info = struct.pack('<IiiHHIIiiII', 40, width, height, 1, bits, 0, image_size,
+    info = struct.pack('<IiiHHIIiiII', 40, width, height, 1, bits, compression, image_size,
                        2835, 2835, palette_size, palette_size)
     return file_header + info
 
@@ -390,6 +394,51 @@ def median_cut(colours, count):
     return palette
 
 
+def rle8_row(row):
+    """One row in BI_RLE8: runs of a repeated index as (count, index), other
+    stretches of three or more pixels in absolute mode (0, count, indexes,
+    padded to a word), then the end-of-line mark."""
+    out = bytearray()
+    i, n = 0, len(row)
+    while i < n:
+        j = i
+        while j < n and j - i < 255 and row[j] == row[i]:
+            j += 1
+        if j - i >= 2:
+            out += bytes((j - i, row[i]))
+            i = j
+            continue
+        j = i
+        while j < n and j - i < 255 and not (j + 2 < n and row[j] == row[j + 1] == row[j + 2]):
+            j += 1
+        literal = row[i:j]
+        if len(literal) < 3:
+            for index in literal:
+                out += bytes((1, index))
+        else:
+            out += bytes((0, len(literal))) + literal + bytes(len(literal) % 2)
+        i = j
+    return bytes(out + b'\0\0')
+
+
+def unrle8(data, width, height):
+    """Decodes what rle8_row wrote, to check the encoding."""
+    rows, row, i = [], bytearray(), 0
+    while len(rows) < height:
+        count, value = data[i], data[i + 1]
+        i += 2
+        if count:
+            row += bytes([value]) * count
+        elif value == 0 or value == 1:
+            rows.append(bytes(row))
+            row = bytearray()
+        else:
+            row += data[i:i + value]
+            i += value + value % 2
+    assert data[i:i + 2] == b'\0\1' and all(len(r) == width for r in rows)
+    return rows
+
+
 def write_bmp8(path, width, height, pixels):
     freq = {}
     for p in pixels:
@@ -399,15 +448,13 @@ def write_bmp8(path, width, height, pixels):
     for colour in freq:
         nearest[colour] = min(range(len(palette)), key=lambda i: sum(
             (colour[a] - palette[i][a]) ** 2 for a in range(3)))
-    stride = (width + 3) & ~3
-    data = bytearray()
-    for y in range(height - 1, -1, -1):
-        row = bytes(nearest[p] for p in pixels[y * width:(y + 1) * width])
-        data += row + bytes(stride - len(row))
+    rows = [bytes(nearest[p] for p in pixels[y * width:(y + 1) * width])
+            for y in range(height - 1, -1, -1)]
+    data = b''.join(rle8_row(row) for row in rows) + b'\0\1'
+    assert unrle8(data, width, height) == rows
     table = b''.join(bytes((b, g, r, 0)) for r, g, b in palette)
-    table += bytes(4 * (256 - len(palette)))
     with open(path, 'wb') as f:
-        f.write(bmp_header(width, height, 8, 256, len(data)) + table + bytes(data))
+        f.write(bmp_header(width, height, 8, len(palette), len(data), BI_RLE8) + table + data)
 
 
 def main():

@@ -29,6 +29,7 @@ struct Element {
     GUID classGuid;
     SP_DEVINSTALL_PARAMS_A installParams;
     std::vector<BYTE> classInstallParams;
+    Element* next = nullptr;  // the set's list, for lookups that walk it as Windows does
 };
 
 struct DeviceSet {
@@ -49,6 +50,7 @@ struct State {
     std::vector<SleepCall> sleeps;
     unsigned order = 0;
     bool allClassesSetFails = false;
+    bool indexWalksList = false;
 };
 
 State& S() {
@@ -130,6 +132,7 @@ void AddElement(DeviceSet* set, DEVINST handle, const Node& node) {
     element->node = handle;
     element->classGuid = node.classGuid;
     element->installParams = FreshInstallParams();
+    if (!set->elements.empty()) set->elements.back()->next = element.get();
     set->elements.push_back(std::move(element));
 }
 
@@ -240,6 +243,7 @@ void ReleaseSet(HDEVINFO handle) {
 }
 
 void SetAllClassesSetFails(bool fails) { S().allClassesSetFails = fails; }
+void SetIndexedLookupWalksList(bool walks) { S().indexWalksList = walks; }
 
 // ---------------------------------------------------------------- observations
 
@@ -306,7 +310,13 @@ BOOL WINAPI SetupDiEnumDeviceInfo(HDEVINFO handle, DWORD index, PSP_DEVINFO_DATA
     if (data == nullptr) return Fail(ERROR_INVALID_PARAMETER);
     if (data->cbSize != sizeof(SP_DEVINFO_DATA)) return Fail(ERROR_INVALID_USER_BUFFER);
     if (index >= set->elements.size()) return Fail(ERROR_NO_MORE_ITEMS);
-    Describe(*set->elements[index], data);
+    const Element* element = set->elements[index].get();
+    if (S().indexWalksList) {
+        // Windows keeps a set's elements in a linked list and steps to the index from its head.
+        element = set->elements.front().get();
+        for (DWORD step = 0; step < index; ++step) element = element->next;
+    }
+    Describe(*element, data);
     return TRUE;
 }
 

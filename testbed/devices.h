@@ -50,6 +50,10 @@ void ReleaseSet(HDEVINFO set);
 
 // Switches that are not tied to one device; reset by ResetFaults.
 void SetAllClassesSetFails(bool fails);  // SetupDiGetClassDevsA returns INVALID_HANDLE_VALUE
+// For the benchmark: SetupDiEnumDeviceInfo reaches element i by walking the set's list
+// from its head, as Windows does, so each indexed call costs i steps. Off by default;
+// ResetFaults leaves it alone.
+void SetIndexedLookupWalksList(bool walks);
 
 // ---------------------------------------------------------------- observations
 struct ClassInstallerCall {

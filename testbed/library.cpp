@@ -109,6 +109,28 @@ Redirection RedirectImports(HMODULE module) {
     return result;
 }
 
+int ReplaceImport(HMODULE module, const char* function, uintptr_t replacement) {
+    auto* base = reinterpret_cast<BYTE*>(module);
+    auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
+    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (directory.VirtualAddress == 0) return 0;
+    int replaced = 0;
+    for (auto* import = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress); import->Name;
+         ++import) {
+        if (import->OriginalFirstThunk == 0) continue;
+        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + import->OriginalFirstThunk);
+        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + import->FirstThunk);
+        for (; names->u1.AddressOfData != 0; ++names, ++slots) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+            auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            if (strcmp(reinterpret_cast<const char*>(byName->Name), function) == 0 && Patch(slots, replacement))
+                ++replaced;
+        }
+    }
+    return replaced;
+}
+
 HMODULE LoadLibraryUnderTest() {
     Loaded& loaded = L();
     if (loaded.tried) return loaded.module;

@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 #include <setupapi.h>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -26,5 +27,8 @@ struct Redirection {
 // whatever DLL the import is recorded under.
 Redirection RedirectImports(HMODULE module);
 Redirection LibraryRedirection();  // what LoadLibraryUnderTest did
+// Points module's imports of one function (by name, any DLL) at replacement; returns
+// how many import slots were changed (0 when the module does not import it).
+int ReplaceImport(HMODULE module, const char* function, uintptr_t replacement);
 
 }  // namespace tb

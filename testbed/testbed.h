@@ -10,3 +10,4 @@
 #include "library.h"
 #include "reg_export.h"
 #include "registry.h"
+#include "counting.h"

@@ -220,6 +220,22 @@ TEST_F(ProviderTest, ChildrenAreFoundInTreeOrderAndBounded) {
     }
 }
 
+TEST_F(ProviderTest, AtMostThirtyThreeChildrenAreKept) {
+    // A standard board writes every kept child from its one row: the 33rd child
+    // is written, the 34th is not.
+    tb::BoardSpec spec;
+    spec.deviceType = 0x45080000;
+    spec.ports = 34;
+    spec.common.dwords["PortMode"] = 7;
+    OpenedPage opened;
+    ASSERT_TRUE(OpenPage(spec, &opened));
+    EXPECT_TRUE(tb::PressOk(opened.sheet));
+    for (int child = 0; child < 34; ++child) {
+        SCOPED_TRACE(child);
+        EXPECT_EQ(child < 33 ? 0u : 7u, opened.board->ChildDword(child, "PortMode").value_or(999));
+    }
+}
+
 TEST_F(ProviderTest, ChildMissingFromTheDeviceSetEndsTheChildList) {
     tb::BoardSpec spec;
     spec.deviceType = 0x45080000;

@@ -4,6 +4,7 @@
 
 #include <set>
 #include <string>
+#include <vector>
 
 #include "resources/resource.h"
 #include "testbed.h"
@@ -229,6 +230,21 @@ TEST(Resources, StringsBitmapsAndVersion) {
         EXPECT_EQ(b.width, header->biWidth);
         EXPECT_EQ(b.height, header->biHeight);
         EXPECT_EQ(b.bits, header->biBitCount);
+
+        // As the picture control loads it (the small one is run-length encoded):
+        // mostly the board's green.
+        HBITMAP bitmap = LoadBitmapA(module, MAKEINTRESOURCEA(b.id));
+        ASSERT_NE(nullptr, bitmap) << b.id;
+        BITMAPINFO info = {};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), b.width, -b.height, 1, 32, BI_RGB};
+        std::vector<RGBQUAD> pixels(b.width * b.height);
+        HDC screen = GetDC(nullptr);
+        EXPECT_EQ(b.height, GetDIBits(screen, bitmap, 0, b.height, pixels.data(), &info, DIB_RGB_COLORS)) << b.id;
+        ReleaseDC(nullptr, screen);
+        DeleteObject(bitmap);
+        size_t green = 0;
+        for (const RGBQUAD& p : pixels) green += p.rgbGreen > p.rgbRed + 40 && p.rgbGreen > p.rgbBlue + 20;
+        EXPECT_GT(green * 3, pixels.size()) << b.id;
     }
     EXPECT_NE(nullptr, FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(16) /* RT_VERSION */));
     for (int page : {IDD_PAGE_STANDARD, IDD_PAGE_LEGACY, IDD_PAGE_PANEL}) {

@@ -47,6 +47,8 @@ bool ReadDeviceType(const SP_PROPSHEETPAGE_REQUEST* request, BoardRecord* board)
 // all-classes device set. At most MaxPortSlots children are kept. A child whose
 // element is missing ends the list there, so that child i is always the i-th
 // port of the board and no port is ever written from another port's slot.
+// The set is walked once: an indexed lookup may itself walk the set from its
+// head, so one search per child would cost children x devices squared.
 bool EnumerateChildPorts(BoardRecord* board) {
     if (board->deviceInfoData == nullptr) return false;
     DEVINST nodes[MaxPortSlots] = {};
@@ -60,19 +62,28 @@ bool EnumerateChildPorts(BoardRecord* board) {
         return false;
     }
 
-    int stored = 0;
-    for (int child = 0; child < found; ++child) {
-        SP_DEVINFO_DATA element = {};
-        element.cbSize = sizeof(element);
-        bool matched = false;
-        for (DWORD index = 0; SetupDiEnumDeviceInfo(board->childSet, index, &element); ++index) {
-            if (element.DevInst == nodes[child]) {
-                matched = true;
+    // The first element of each child node, in tree order; the walk ends early
+    // once every child has one.
+    SP_DEVINFO_DATA elements[MaxPortSlots] = {};
+    bool matched[MaxPortSlots] = {};
+    int unmatched = found;
+    SP_DEVINFO_DATA element = {};
+    element.cbSize = sizeof(element);
+    for (DWORD index = 0; unmatched > 0 && SetupDiEnumDeviceInfo(board->childSet, index, &element); ++index) {
+        for (int child = 0; child < found; ++child) {
+            if (!matched[child] && element.DevInst == nodes[child]) {
+                elements[child] = element;
+                matched[child] = true;
+                --unmatched;
                 break;
             }
         }
-        if (!matched) break;
-        board->childDevices[stored++] = element;
+    }
+
+    int stored = 0;
+    while (stored < found && matched[stored]) {
+        board->childDevices[stored] = elements[stored];
+        ++stored;
     }
     board->childCount = stored;
     return stored > 0;
