@@ -423,6 +423,10 @@ BOOL WINAPI SetupDiSetClassInstallParamsA(HDEVINFO handle, PSP_DEVINFO_DATA data
         Element* element = ElementWithNode(set, data, &node);
         if (element == nullptr) return FALSE;
         if (node->faults.classInstallParamsRefused) return Fail(ERROR_INVALID_PARAMETER);
+        if (node->faults.classInstallParamsRefusals > 0) {
+            --node->faults.classInstallParamsRefusals;
+            return Fail(ERROR_INVALID_PARAMETER);
+        }
         target = &element->classInstallParams;
         flags = &element->installParams;
     }
@@ -494,8 +498,8 @@ CONFIGRET WINAPI CM_Get_Sibling(PDEVINST sibling, DEVINST handle, ULONG flags) {
 }
 
 VOID WINAPI Sleep(DWORD milliseconds) {
+    // Recorded, not waited out: tests check the pauses asked for, not the clock.
     S().sleeps.push_back({milliseconds, ++S().order});
-    ::Sleep(milliseconds);
 }
 
 }  // namespace standin

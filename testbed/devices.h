@@ -29,6 +29,7 @@ struct Faults {
     bool missingFromAllClassesSet = false;  // in the tree, but not in the all-classes present-device set
     bool installParamsFail = false;         // SetupDi{Get,Set}DeviceInstallParamsA fail
     bool classInstallParamsRefused = false; // SetupDiSetClassInstallParamsA fails
+    int classInstallParamsRefusals = 0;     // only the next n SetupDiSetClassInstallParamsA calls fail
 };
 
 // Adds a node as the last child of parent (0: a top-level node) and creates its Enum key
@@ -65,7 +66,7 @@ struct SleepCall {
     unsigned order;
 };
 std::vector<ClassInstallerCall> ClassInstallerCalls();
-std::vector<SleepCall> SleepCalls();          // each Sleep the library made (forwarded to the real Sleep)
+std::vector<SleepCall> SleepCalls();          // each Sleep the library made (recorded, not waited)
 int DestroyedSetCount(HDEVINFO set);          // SetupDiDestroyDeviceInfoList calls on it: 0, 1, 2 ...
 std::vector<HDEVINFO> SetsCreatedByLibrary(); // sets returned by SetupDiGetClassDevsA since the last reset
 // Flags of the install parameters last stored for node's element of set (node 0: the set's own).
