@@ -6,6 +6,7 @@
 #include "devices.h"
 
 #include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -49,6 +50,7 @@ struct State {
     std::vector<SleepCall> sleeps;
     unsigned order = 0;
     bool allClassesSetFails = false;
+    std::function<void(const ClassInstallerCall&)> installerObserver;
 };
 
 State& S() {
@@ -266,6 +268,11 @@ void ResetObservations() {
     S().createdByLibrary.clear();
     S().installerCalls.clear();
     S().sleeps.clear();
+    S().installerObserver = nullptr;
+}
+
+void ObserveClassInstallerCalls(std::function<void(const ClassInstallerCall&)> observer) {
+    S().installerObserver = std::move(observer);
 }
 
 void ResetFaults() { S().allClassesSetFails = false; }
@@ -463,6 +470,7 @@ BOOL WINAPI SetupDiCallClassInstaller(DI_FUNCTION function, HDEVINFO handle, PSP
         if (change.ClassInstallHeader.InstallFunction == DIF_PROPERTYCHANGE) call.propChange = change;
     }
     call.order = ++S().order;
+    if (S().installerObserver) S().installerObserver(call);
     S().installerCalls.push_back(std::move(call));
     return TRUE;
 }

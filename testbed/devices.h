@@ -10,6 +10,7 @@
 #include <windows.h>
 #include <setupapi.h>
 #include <cfgmgr32.h>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -71,7 +72,10 @@ int DestroyedSetCount(HDEVINFO set);          // SetupDiDestroyDeviceInfoList ca
 std::vector<HDEVINFO> SetsCreatedByLibrary(); // sets returned by SetupDiGetClassDevsA since the last reset
 // Flags of the install parameters last stored for node's element of set (node 0: the set's own).
 std::optional<DWORD> InstallFlags(HDEVINFO set, DEVINST node = 0);
-void ResetObservations();
+// Runs observer at each class-installer call, while the library waits for it: what
+// the registry holds at that moment is what the restarted driver would read.
+void ObserveClassInstallerCalls(std::function<void(const ClassInstallerCall&)> observer);
+void ResetObservations();  // also drops the observer
 void ResetFaults();
 
 }  // namespace tb
