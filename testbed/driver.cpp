@@ -150,6 +150,13 @@ void CALLBACK OnArrival(HWND, UINT, UINT_PTR timer, DWORD) {
     HWND dialog = it->second;
     D().arrivals.erase(it);
     if (!IsWindow(dialog) || IsPropertySheet(dialog)) return;
+    // A modal dialog can be activated while it is still hidden (its initial focus does
+    // that) and is shown only when its loop first goes idle: wait for that, as a user would.
+    if (!IsWindowVisible(dialog)) {
+        UINT_PTR again = SetTimer(nullptr, 0, 10, OnArrival);
+        if (again != 0) D().arrivals[again] = dialog;
+        return;
+    }
     if (IsMessageBox(dialog))
         AnswerMessageBox(dialog);
     else

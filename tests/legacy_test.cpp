@@ -392,6 +392,14 @@ TEST_F(LegacyTest, SingleSerialPortBoardsShowOneSectionAndOneBox) {
             Press(dialog, IDC_SLEEP_ENABLE_FIRST);
             Press(dialog, IDOK);
         }));
+        // The one-serial board stores its hidden second list as well.
+        ASSERT_TRUE(RunDialog(*opened, IDC_IO_REMAP, [](HWND dialog) {
+            EXPECT_EQ("", tb::SelectIndex(dialog, IDC_IO_LIST_FIRST, 2));
+            Press(dialog, IDOK);
+        }));
+        EXPECT_EQ(2u, board.BoardDword("BAR_0"));
+        EXPECT_EQ(type == OneSerial ? std::optional<DWORD>(0) : std::nullopt, board.BoardDword("BAR_1"));
+        EXPECT_EQ(type == OneSerial ? std::nullopt : std::optional<DWORD>(0), board.BoardDword("BAR_2"));
         EXPECT_EQ(1u, board.ChildDword(0, "Zt9BitEnable"));
         EXPECT_EQ(0u, board.ChildDword(0, "Zt9BitPortAddress"));
         EXPECT_EQ(1u, board.ChildDword(0, "PortSleepMode"));
