@@ -250,11 +250,13 @@ constexpr int NbSw(int section) { return IDC_NB_RADIO_FIRST + 2 * section + 1; }
 TEST_F(LegacyTest, NineBitModeOpensWithDefaultsAndStoresBothSections) {
     auto opened = OpenLegacyPage(FourSerial, 4);
     const tb::Board& board = *opened->board;
+    // A name that fills the 16 bytes the title is read into, without a terminating zero.
+    ASSERT_TRUE(tb::WriteBinary(board.ChildKey(1), "PortName", "COM1234567890123"));
     ASSERT_TRUE(RunDialog(*opened, IDC_NINE_BIT, [](HWND dialog) {
         EXPECT_EQ("9-bit Mode Setting", tb::WindowText(dialog));
         for (int section = 0; section < 2; ++section) {
             SCOPED_TRACE(section);
-            EXPECT_EQ(section == 0 ? "COM100" : "COM101", tb::Text(dialog, IDC_NB_GROUP_FIRST + section));
+            EXPECT_EQ(section == 0 ? "COM100" : "COM1234567890123", tb::Text(dialog, IDC_NB_GROUP_FIRST + section));
             const auto items = tb::ComboItems(dialog, IDC_NB_LIST_FIRST + section);
             ASSERT_EQ(256u, items.size());
             EXPECT_EQ(" 0x00", items[0]);
