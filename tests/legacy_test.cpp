@@ -247,6 +247,73 @@ TEST_F(LegacyTest, ConfigClearDeletesTheSevenMarks) {
 constexpr int NbHw(int section) { return IDC_NB_RADIO_FIRST + 2 * section; }
 constexpr int NbSw(int section) { return IDC_NB_RADIO_FIRST + 2 * section + 1; }
 
+INT_PTR CALLBACK QuietProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+// The six templates as Windows loads them: caption, font, the texts of the
+// controls with an id and of those without one.
+TEST(LegacyTemplates, HoldTheirControlsAndTexts) {
+    struct Template {
+        int id;
+        const char* caption;
+        std::vector<std::pair<int, const char*>> texts;
+        std::vector<std::string> unnamed;
+    };
+    const std::vector<std::pair<int, const char*>> remapCommon = {
+        {IDOK, "OK"}, {IDCANCEL, "Cancel"}, {IDC_IO_CONFIG_CLEAR, "Config Clear"}, {IDC_IO_STATUS, ""},
+        {IDC_IO_PARALLEL_GROUP, "Parallel Port"}, {IDC_IO_LABEL_FIRST + 2, "LPT"}};
+    const std::vector<std::string> prompt = {"Config",
+                                             "Select the input/output address you would like to set for the device"};
+    auto plus = [](std::vector<std::pair<int, const char*>> a, std::vector<std::pair<int, const char*>> b) {
+        a.insert(a.end(), b.begin(), b.end());
+        return a;
+    };
+    const std::vector<std::pair<int, const char*>> nineBitSection1 = {
+        {IDOK, "OK"}, {IDCANCEL, "Cancel"}, {IDC_NB_GROUP_FIRST, "COM"}, {IDC_NB_ENABLE_FIRST, "9-bit Mode Enable"},
+        {NbHw(0), "HW"}, {NbSw(0), "SW"}};
+    const Template templates[] = {
+        {IDD_IO_REMAP, RemapCaption,
+         plus(remapCommon, {{IDC_IO_SERIAL1_GROUP, "Serial Port 1"}, {IDC_IO_LABEL_FIRST, "COM1"},
+                            {IDC_IO_SERIAL2_GROUP, "Serial Port 2"}, {IDC_IO_LABEL_FIRST + 1, "COM2"}}),
+         prompt},
+        {IDD_IO_REMAP_1S1P, RemapCaption, plus(remapCommon, {{IDC_IO_LABEL_FIRST, "COM1"}}),
+         {prompt[0], prompt[1], "Serial Port 1"}},
+        {IDD_IO_REMAP_1P, RemapCaption, remapCommon, prompt},
+        {IDD_NINE_BIT, "9-bit Mode Setting",
+         plus(nineBitSection1, {{IDC_NB_GROUP_FIRST + 1, "COM"}, {IDC_NB_ENABLE_FIRST + 1, "9-bit Mode Enable"},
+                                {NbHw(1), "HW"}, {NbSw(1), "SW"}, {IDC_NB_ADDRESS_CAPTION2, "My Address"}}),
+         {"My Address"}},
+        {IDD_NINE_BIT_1S1P, "9-bit Mode Setting", nineBitSection1, {"My Address"}},
+        {IDD_SLEEP_MODE, "Power Management",
+         {{IDOK, "OK"}, {IDCANCEL, "Cancel"}, {IDC_SLEEP_ENABLE_FIRST, "COM00 Enable"},
+          {IDC_SLEEP_ENABLE_FIRST + 1, "COM00 Enable"}},
+         {"Sleep Mode"}},
+    };
+    HMODULE module = tb::LoadLibraryUnderTest();
+    ASSERT_NE(nullptr, module);
+    for (const Template& t : templates) {
+        SCOPED_TRACE(t.id);
+        HWND dialog = CreateDialogParamA(module, MAKEINTRESOURCEA(t.id), nullptr, QuietProc, 0);
+        ASSERT_NE(nullptr, dialog);
+        EXPECT_EQ(t.caption, tb::WindowText(dialog));
+        LOGFONTA font{};
+        GetObjectA(reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)), sizeof(font), &font);
+        EXPECT_STREQ("Arial", font.lfFaceName);
+        for (const auto& [id, text] : t.texts) EXPECT_EQ(text, tb::Text(dialog, id)) << id;
+        std::vector<std::string> unnamed;
+        for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+            if (GetDlgCtrlID(child) == 0xFFFF || GetDlgCtrlID(child) == -1) unnamed.push_back(tb::WindowText(child));
+        }
+        EXPECT_EQ(t.unnamed, unnamed);
+        // HW and SW are plain radio buttons: the dialog checks them itself.
+        for (int id = IDC_NB_RADIO_FIRST; id < IDC_NB_RADIO_FIRST + 4; ++id) {
+            if (HWND radio = GetDlgItem(dialog, id)) {
+                EXPECT_EQ(BS_RADIOBUTTON, GetWindowLongA(radio, GWL_STYLE) & BS_TYPEMASK) << id;
+            }
+        }
+        DestroyWindow(dialog);
+    }
+}
+
 TEST_F(LegacyTest, NineBitModeOpensWithDefaultsAndStoresBothSections) {
     auto opened = OpenLegacyPage(FourSerial, 4);
     const tb::Board& board = *opened->board;
