@@ -144,7 +144,8 @@ TEST_F(LegacyTest, AddressListsAndLabelsFollowTheBoardType) {
                 const bool parallel = list == 2;
                 const bool used = c.exists[list] && (parallel ? c.shown[list] : true);
                 if (used) {
-                    EXPECT_EQ(parallel ? parallelMarked : serialMarked, tb::ComboItems(dialog, IDC_IO_LIST_FIRST + list));
+                    EXPECT_EQ(parallel ? parallelMarked : serialMarked,
+                              tb::ComboItems(dialog, IDC_IO_LIST_FIRST + list));
                     EXPECT_EQ(0, tb::ComboSelection(dialog, IDC_IO_LIST_FIRST + list));
                 } else {
                     EXPECT_TRUE(tb::ComboItems(dialog, IDC_IO_LIST_FIRST + list).empty());

@@ -18,6 +18,7 @@ constexpr int AddressCount = 256;
 constexpr DWORD ModeHw = 0;
 constexpr DWORD ModeSw = 1;
 constexpr DWORD PortNameSize = 16;
+constexpr size_t ListTextSize = 64;
 constexpr const char* MsgAddressInvalid = "Address Number Invalid";
 
 struct NineBitModeState {
@@ -62,7 +63,7 @@ void OpenSection(NineBitModeState* state, int section) {
     HWND list = state->addressCombos[section];
     SendMessageA(list, CB_RESETCONTENT, 0, 0);
     for (int address = 0; address < AddressCount; ++address) {
-        char text[16];
+        char text[ListTextSize];
         FormatText(text, sizeof(text), " 0x%02X", address);
         SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
     }

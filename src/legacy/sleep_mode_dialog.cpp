@@ -47,7 +47,8 @@ void OpenBox(SleepModeState* state, int box) {
     if (key && !QueryDword(key.key, "PortSleepMode", &stored)) WriteDword(key.key, "PortSleepMode", 0);
     // Values above 1 mean nothing to the driver: shown off, left as they are until OK.
     const auto mode = static_cast<int32_t>(stored);
-    CheckDlgButton(state->dialogWindow, IDC_SLEEP_ENABLE_FIRST + box, mode > 1 || mode == 0 ? BST_UNCHECKED : BST_CHECKED);
+    const bool on = mode <= 1 && mode != 0;
+    CheckDlgButton(state->dialogWindow, IDC_SLEEP_ENABLE_FIRST + box, on ? BST_CHECKED : BST_UNCHECKED);
 }
 
 INT_PTR OnSleepModeInit(SleepModeState* state) {
