@@ -165,9 +165,11 @@ TEST_F(LegacyTest, ChangedChoiceStoresEveryUsedListUnderEnableBarCheckAndRestart
     const tb::Board& board = *opened->board;
     // What the driver would find while the board restarts.
     std::vector<std::optional<DWORD>> seen;
+    std::vector<std::string> status;
     tb::ObserveClassInstallerCalls([&](const tb::ClassInstallerCall&) {
         seen.push_back(board.BoardDword("EnableBarCheck"));
         seen.push_back(board.BoardDword("BAR_1"));
+        status.push_back(tb::Text(FindWindowA("#32770", RemapCaption), IDC_IO_STATUS));
     });
     ASSERT_TRUE(RunDialog(*opened, IDC_IO_REMAP, [](HWND dialog) { Press(dialog, IDOK); }));
     EXPECT_FALSE(board.BoardDword("EnableBarCheck")) << "OK without a change wrote it";
@@ -185,6 +187,7 @@ TEST_F(LegacyTest, ChangedChoiceStoresEveryUsedListUnderEnableBarCheckAndRestart
     EXPECT_TRUE(RestartedOnce(board));
     const std::vector<std::optional<DWORD>> during = {1u, 4u, 1u, 4u};
     EXPECT_EQ(during, seen);
+    EXPECT_EQ(std::vector<std::string>(2, "Please wait. I/O Remap..."), status);
     EXPECT_TRUE(tb::MessageBoxes().empty());
 }
 
