@@ -6,6 +6,7 @@
 #include "devices.h"
 
 #include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -51,6 +52,7 @@ struct State {
     unsigned order = 0;
     bool allClassesSetFails = false;
     bool indexWalksList = false;
+    std::function<void(const ClassInstallerCall&)> installerObserver;
 };
 
 State& S() {
@@ -270,6 +272,11 @@ void ResetObservations() {
     S().createdByLibrary.clear();
     S().installerCalls.clear();
     S().sleeps.clear();
+    S().installerObserver = nullptr;
+}
+
+void ObserveClassInstallerCalls(std::function<void(const ClassInstallerCall&)> observer) {
+    S().installerObserver = std::move(observer);
 }
 
 void ResetFaults() { S().allClassesSetFails = false; }
@@ -433,6 +440,10 @@ BOOL WINAPI SetupDiSetClassInstallParamsA(HDEVINFO handle, PSP_DEVINFO_DATA data
         Element* element = ElementWithNode(set, data, &node);
         if (element == nullptr) return FALSE;
         if (node->faults.classInstallParamsRefused) return Fail(ERROR_INVALID_PARAMETER);
+        if (node->faults.classInstallParamsRefusals > 0) {
+            --node->faults.classInstallParamsRefusals;
+            return Fail(ERROR_INVALID_PARAMETER);
+        }
         target = &element->classInstallParams;
         flags = &element->installParams;
     }
@@ -469,6 +480,7 @@ BOOL WINAPI SetupDiCallClassInstaller(DI_FUNCTION function, HDEVINFO handle, PSP
         if (change.ClassInstallHeader.InstallFunction == DIF_PROPERTYCHANGE) call.propChange = change;
     }
     call.order = ++S().order;
+    if (S().installerObserver) S().installerObserver(call);
     S().installerCalls.push_back(std::move(call));
     return TRUE;
 }
@@ -504,8 +516,8 @@ CONFIGRET WINAPI CM_Get_Sibling(PDEVINST sibling, DEVINST handle, ULONG flags) {
 }
 
 VOID WINAPI Sleep(DWORD milliseconds) {
+    // Recorded, not waited out: tests check the pauses asked for, not the clock.
     S().sleeps.push_back({milliseconds, ++S().order});
-    ::Sleep(milliseconds);
 }
 
 }  // namespace standin

@@ -10,6 +10,7 @@
 #include <windows.h>
 #include <setupapi.h>
 #include <cfgmgr32.h>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,6 +30,7 @@ struct Faults {
     bool missingFromAllClassesSet = false;  // in the tree, but not in the all-classes present-device set
     bool installParamsFail = false;         // SetupDi{Get,Set}DeviceInstallParamsA fail
     bool classInstallParamsRefused = false; // SetupDiSetClassInstallParamsA fails
+    int classInstallParamsRefusals = 0;     // only the next n SetupDiSetClassInstallParamsA calls fail
 };
 
 // Adds a node as the last child of parent (0: a top-level node) and creates its Enum key
@@ -69,12 +71,15 @@ struct SleepCall {
     unsigned order;
 };
 std::vector<ClassInstallerCall> ClassInstallerCalls();
-std::vector<SleepCall> SleepCalls();          // each Sleep the library made (forwarded to the real Sleep)
+std::vector<SleepCall> SleepCalls();          // each Sleep the library made (recorded, not waited)
 int DestroyedSetCount(HDEVINFO set);          // SetupDiDestroyDeviceInfoList calls on it: 0, 1, 2 ...
 std::vector<HDEVINFO> SetsCreatedByLibrary(); // sets returned by SetupDiGetClassDevsA since the last reset
 // Flags of the install parameters last stored for node's element of set (node 0: the set's own).
 std::optional<DWORD> InstallFlags(HDEVINFO set, DEVINST node = 0);
-void ResetObservations();
+// Runs observer at each class-installer call, while the library waits for it: what
+// the registry holds at that moment is what the restarted driver would read.
+void ObserveClassInstallerCalls(std::function<void(const ClassInstallerCall&)> observer);
+void ResetObservations();  // also drops the observer
 void ResetFaults();
 
 }  // namespace tb

@@ -5,7 +5,7 @@
 namespace {
 
 constexpr DeviceTypeInfo DeviceTypes[] = {
-    {0x10000000, BoardClass::Legacy, "Norva-1S PCI", nullptr, FeatureNone, 1},
+    {0x10000000, BoardClass::Legacy, "Norva-1S PCI", nullptr, FeatureOneSerialOnly, 1},
     {0x10100000, BoardClass::Legacy, "Norva-1S1P PCI", nullptr, FeatureOneSerialOneParallel | FeatureParallelChild, 2},
     {0x20000000, BoardClass::Legacy, "Norva-2S PCI", nullptr, FeatureNone, 2},
     {0x20100000, BoardClass::Legacy, "Norva-2S1P PCI", nullptr, FeatureParallelChild, 3},

@@ -15,6 +15,7 @@ enum DeviceFeature : uint32_t {
     FeatureParallelOnly = 1u << 3,        // one parallel port and no serial port
     FeatureOneSerialOneParallel = 1u << 4,
     FeatureParallelChild = 1u << 5,       // the last child is a parallel port
+    FeatureOneSerialOnly = 1u << 6,       // one serial port and no parallel port
 };
 
 struct DeviceTypeInfo {

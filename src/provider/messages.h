@@ -1,5 +1,6 @@
 // Texts of the message boxes shown by the provider, the page and the writers.
 #pragma once
+#include <windows.h>
 
 constexpr const char* MsgCannotReadDeviceInfo =
     "Unable to read device infomation.\n\nPlease uninstall multiport device driver and reinstall it.";
@@ -17,4 +18,4 @@ constexpr const char* MsgCannotQueryPortName =
 constexpr const char* MsgCannotWriteValue = "Unable to write registry value";
 
 // Shows a failure the way the library always does: no owner window, OK button.
-void ShowFailure(const char* text, const char* caption = nullptr);
+void ShowFailure(const char* text, const char* caption = nullptr, UINT icon = 0);

@@ -3,8 +3,8 @@
 #include "provider/catalogue.h"
 #include "provider/messages.h"
 
-void ShowFailure(const char* text, const char* caption) {
-    MessageBoxA(nullptr, text, caption, MB_OK);
+void ShowFailure(const char* text, const char* caption, UINT icon) {
+    MessageBoxA(nullptr, text, caption, MB_OK | icon);
 }
 
 HKEY OpenDeviceKey(HDEVINFO set, SP_DEVINFO_DATA* element, REGSAM access) {
@@ -17,14 +17,37 @@ HKEY OpenChildKey(BoardRecord* board, int child) {
     return OpenDeviceKey(board->childSet, &board->childDevices[child], KEY_ALL_ACCESS);
 }
 
-DWORD ReadDword(HKEY key, const char* name, DWORD defaultValue) {
-    if (key == nullptr) return defaultValue;
-    DWORD value = 0;
-    DWORD size = sizeof(value);
-    if (RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS) {
-        return defaultValue;
+HKEY OpenBoardKey(BoardRecord* board) {
+    return OpenDeviceKey(board->deviceInfoSet, board->deviceInfoData, KEY_ALL_ACCESS);
+}
+
+bool QueryDword(HKEY key, const char* name, DWORD* value) {
+    if (key == nullptr) return false;
+    DWORD data = 0;
+    DWORD size = sizeof(data);
+    if (RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&data), &size) != ERROR_SUCCESS) {
+        return false;
     }
+    *value = data;
+    return true;
+}
+
+DWORD ReadDword(HKEY key, const char* name, DWORD defaultValue) {
+    DWORD value = defaultValue;
+    QueryDword(key, name, &value);
     return value;
+}
+
+bool ReadText(HKEY key, const char* name, char* buffer, DWORD size) {
+    buffer[0] = '\0';
+    if (key == nullptr) return false;
+    DWORD length = size;
+    if (RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &length) != ERROR_SUCCESS) {
+        buffer[0] = '\0';
+        return false;
+    }
+    buffer[length < size ? length : size] = '\0';
+    return true;
 }
 
 bool WriteDword(HKEY key, const char* name, DWORD value) {

@@ -24,10 +24,19 @@ struct RegKey {
 HKEY OpenDeviceKey(HDEVINFO set, SP_DEVINFO_DATA* element, REGSAM access);
 // Child i's hardware key, full access; null when i is not a stored child or the key cannot be opened.
 HKEY OpenChildKey(BoardRecord* board, int child);
+// The board device's own hardware key, full access.
+HKEY OpenBoardKey(BoardRecord* board);
 
 // Reads a 4-byte value; the registry type is not examined. Returns the default on any failure.
 DWORD ReadDword(HKEY key, const char* name, DWORD defaultValue);
+// Reads a 4-byte value into *value, left alone on failure; false when the value
+// is missing or does not fit 4 bytes.
+bool QueryDword(HKEY key, const char* name, DWORD* value);
 bool WriteDword(HKEY key, const char* name, DWORD value);
+// Reads a string value of at most `size` bytes into `buffer`, which holds
+// size + 1 bytes, and terminates it: stored data need not end with a zero.
+// False, with an empty buffer, when it cannot be read or is longer.
+bool ReadText(HKEY key, const char* name, char* buffer, DWORD size);
 
 // Which child a row is loaded from, and which slot child i is written from.
 // SlotOfChild gives -1 for a child whose slot no row shows: such a slot was

@@ -95,5 +95,22 @@
 // Port Name Remap dialog controls.
 
 // Legacy-I/O dialogs' controls.
+// COM/LPT I/O Address Remap (125, 133, 135): the lists, labels and group boxes of
+// serial section 1, serial section 2 and the parallel section, in that order.
+#define IDC_IO_LIST_FIRST       1163   // 1163 BAR_0, 1164 BAR_1, 1165 BAR_2
+#define IDC_IO_PARALLEL_GROUP   1166
+#define IDC_IO_STATUS           1169
+#define IDC_IO_CONFIG_CLEAR     1170
+#define IDC_IO_SERIAL2_GROUP    1171
+#define IDC_IO_SERIAL1_GROUP    1173
+#define IDC_IO_LABEL_FIRST      1204   // 1204, 1205, 1206
+// 9-bit Mode Setting (127, 132): per section p (0 or 1) its id + p.
+#define IDC_NB_GROUP_FIRST      1155   // 1155, 1156
+#define IDC_NB_LIST_FIRST       1167   // 1167, 1168
+#define IDC_NB_ADDRESS_CAPTION2 1172
+#define IDC_NB_ENABLE_FIRST     1208   // 1208, 1209
+#define IDC_NB_RADIO_FIRST      1210   // HW of section p: 1210 + 2p, SW: 1211 + 2p
+// Power Management (126): one sleep-mode box per port.
+#define IDC_SLEEP_ENABLE_FIRST  1148   // 1148, 1149
 
 #endif
