@@ -1,5 +1,6 @@
 // Texts of the message boxes shown by the provider, the page and the writers.
 #pragma once
+#include <windows.h>
 
 constexpr const char* MsgCannotReadDeviceInfo =
     "Unable to read device infomation.\n\nPlease uninstall multiport device driver and reinstall it.";
@@ -16,5 +17,6 @@ constexpr const char* MsgCannotQueryPortName =
     "devices from the multiport adapter\nor uninstall current device driver and reinstall it.";
 constexpr const char* MsgCannotWriteValue = "Unable to write registry value";
 
-// Shows a failure the way the library always does: no owner window, OK button.
-void ShowFailure(const char* text, const char* caption = nullptr);
+// Shows a failure the way the library always does: OK button, mostly without
+// an owner window.
+void ShowFailure(const char* text, const char* caption = nullptr, HWND owner = nullptr);

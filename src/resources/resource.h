@@ -73,6 +73,7 @@
 // Advanced Settings dialog controls.
 
 // Port Name Remap dialog controls.
+#define IDC_REMAP_START         1057   // starting COM number: item k is COM k+1
 
 // Legacy-I/O dialogs' controls.
 
