@@ -4,6 +4,7 @@
 #include "board.h"
 #include "capture.h"
 #include "comdb.h"
+#include "comnames.h"
 #include "devices.h"
 #include "driver.h"
 #include "library.h"
