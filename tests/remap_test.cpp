@@ -20,7 +20,23 @@ struct RemapView {
     std::string caption;
     std::vector<std::string> items;
     int selection = -2;
+    std::string font;
+    int fontHeight = 0;
+    std::set<std::string> labels;  // texts of the controls without an id
 };
+
+RemapView Look(HWND dialog) {
+    RemapView view{tb::WindowText(dialog), tb::ComboItems(dialog, IDC_REMAP_START),
+                   tb::ComboSelection(dialog, IDC_REMAP_START)};
+    LOGFONTA font{};
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)), sizeof(font), &font);
+    view.font = font.lfFaceName;
+    view.fontHeight = font.lfHeight;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (GetDlgCtrlID(child) == 0xFFFF || GetDlgCtrlID(child) == -1) view.labels.insert(tb::WindowText(child));
+    }
+    return view;
+}
 
 // Opens the dialog with the page's button, records what it shows, selects COM<start>
 // (0: keeps the preselection) and presses OK.
@@ -28,8 +44,7 @@ struct RemapView {
     bool shown = false;
     tb::QueueDialogAction([&](HWND dialog) {
         shown = true;
-        if (view != nullptr) *view = {tb::WindowText(dialog), tb::ComboItems(dialog, IDC_REMAP_START),
-                                      tb::ComboSelection(dialog, IDC_REMAP_START)};
+        if (view != nullptr) *view = Look(dialog);
         if (start > 0) {
             EXPECT_TRUE(tbt::SelectIndex(dialog, IDC_REMAP_START, start - 1));
         }
@@ -87,6 +102,11 @@ TEST_F(RemapTest, ListMarksNamesHeldElsewhereAndOkWithoutChangeStillMarksTheSet)
     RemapView view;
     ASSERT_TRUE(Remap(opened.page, 0, &view));
     EXPECT_EQ("Port Name Remap", view.caption);
+    EXPECT_EQ("Arial", view.font);
+    HDC screen = GetDC(nullptr);
+    EXPECT_EQ(-MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72), view.fontHeight);
+    ReleaseDC(nullptr, screen);
+    EXPECT_EQ((std::set<std::string>{"COM Ports", "Starting COM Port Number"}), view.labels);
     ASSERT_EQ(240u, view.items.size());
     const std::set<int> inUse = {3, 9};
     for (int number = 2; number <= 240; ++number) {  // Wine's own COM1 may be listed
