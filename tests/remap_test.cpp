@@ -12,11 +12,16 @@ namespace {
 using RemapTest = PageTest;
 
 constexpr const char* MsgNameInUse = "This COM name is being used by another device ";
+constexpr const char* MsgRenameFailed =
+    "1 There was an error remapping the COM port.\nCheck that no application is currently using the port,\n"
+    "and that you have admin priviligies on this machine.";
+constexpr const char* MsgExchangeFailed = MsgRenameFailed + 2;
 constexpr const char* MsgNoDosName =
     "There was an error while remapping the port names.\n\nPlease make sure to install device driver for all "
     "sub-port devices from the multiport adapter\nor uninstall current device driver and reinstall it.";
 
 struct RemapView {
+    HWND window = nullptr;
     std::string caption;
     std::vector<std::string> items;
     int selection = -2;
@@ -26,7 +31,7 @@ struct RemapView {
 };
 
 RemapView Look(HWND dialog) {
-    RemapView view{tb::WindowText(dialog), tb::ComboItems(dialog, IDC_REMAP_START),
+    RemapView view{dialog, tb::WindowText(dialog), tb::ComboItems(dialog, IDC_REMAP_START),
                    tb::ComboSelection(dialog, IDC_REMAP_START)};
     LOGFONTA font{};
     GetObjectA(reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)), sizeof(font), &font);
@@ -278,4 +283,38 @@ TEST_F(RemapTest, PortWithoutDosNameStillGetsItsRegistryNames) {
     EXPECT_EQ("9600,n,8,1", tb::ReadString(tb::PortsKeyPath, "COM81:"));
     EXPECT_TRUE(ChildInstallFlags(board, 1) & DI_PROPERTIES_CHANGE);
     EXPECT_TRUE(Consistent(board, before));
+}
+
+TEST_F(RemapTest, FailedRenameIsReportedOverTheDialogAndTheOtherPortsGoOn) {
+    struct Case {
+        int ports, first, start;
+        const char* refused;  // a DOS name that cannot be defined
+        std::vector<std::string> after;
+        std::vector<std::string> messages;
+    };
+    const Case cases[] = {
+        {2, 3, 10, "COM10", {"COM3", "COM11"}, {MsgRenameFailed}},
+        // The holder cannot move to the temporary name COM5, so port 0 keeps COM3; port 1
+        // then fails on its own target, COM5.
+        {2, 3, 4, "COM5", {"COM3", "COM4"}, {MsgExchangeFailed, MsgRenameFailed}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.refused);
+        tb::ResetComNames();
+        tb::RefuseDosName(c.refused);
+        OpenedPage opened;
+        ASSERT_TRUE(OpenPage(ComPorts(c.ports, c.first), &opened));
+        const tb::ComNameStores before = tb::ReadComNameStores();
+        RemapView view;
+        ASSERT_TRUE(Remap(opened.page, c.start, &view));
+        EXPECT_EQ(c.after, PortNames(*opened.board));
+        EXPECT_EQ(c.messages, MessageTexts());
+        for (const tb::MessageBoxRecord& box : tb::MessageBoxes()) {
+            EXPECT_EQ("Error remapping COM port", box.caption);
+            EXPECT_EQ(view.window, box.owner);
+        }
+        EXPECT_TRUE(Consistent(*opened.board, before));
+        EXPECT_TRUE(ClassMarkedChanged(*opened.board));
+        tb::ClearMessageBoxes();
+    }
 }
