@@ -318,3 +318,32 @@ TEST_F(RemapTest, FailedRenameIsReportedOverTheDialogAndTheOtherPortsGoOn) {
         tb::ClearMessageBoxes();
     }
 }
+
+TEST_F(RemapTest, AnotherDeviceUnderThePortsOldNameIsLeftAlone) {
+    const std::string device = "\\Device\\Serial" + std::to_string(GetCurrentProcessId());
+    // A second device, listed in the device map before the board's port, also claims COM5.
+    for (bool twinFirst : {false, true}) {
+        SCOPED_TRACE(twinFirst);
+        std::unique_ptr<tb::ForeignPort> twin;
+        if (twinFirst) twin = std::make_unique<tb::ForeignPort>(5, device);
+        OpenedPage opened;
+        ASSERT_TRUE(OpenPage(ComPorts(1, 5), &opened));
+        if (!twinFirst) twin = std::make_unique<tb::ForeignPort>(5, device);
+        ASSERT_TRUE(Remap(opened.page, 10));
+        EXPECT_EQ(std::vector<std::string>{"COM10"}, PortNames(*opened.board));
+        EXPECT_EQ("COM5", tb::ReadString(tb::SerialCommPath, device.c_str()));
+        if (twinFirst) {
+            // The port's own DOS name was the current one: it and its own entry move.
+            EXPECT_TRUE(tb::MessageBoxes().empty());
+            EXPECT_EQ("COM10", tb::ReadString(tb::SerialCommPath, opened.board->DeviceObject(0).c_str()));
+            EXPECT_EQ(opened.board->DeviceObject(0), tb::DosNameTarget("COM10"));
+        } else {
+            // COM5 leads to the other device: its DOS name stays, and so does its claim.
+            EXPECT_EQ(std::vector<std::string>{MsgNoDosName}, MessageTexts());
+            EXPECT_FALSE(tb::DosNameTarget("COM10"));
+            EXPECT_TRUE(tb::ComDbInUse(5));
+        }
+        EXPECT_EQ(device, tb::DosNameTarget("COM5"));
+        tb::ClearMessageBoxes();
+    }
+}

@@ -13,10 +13,6 @@
 namespace {
 
 constexpr const char* DeviceMapPath = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
-// Device objects of this driver's ports.
-constexpr const char* BoardDevicePrefix = "\\Device\\Ztser";
-constexpr size_t BoardDevicePrefixLength = 13;
-static_assert(sizeof("\\Device\\Ztser") - 1 == BoardDevicePrefixLength);
 
 constexpr int ListedComNames = 240;
 constexpr DWORD TextSize = 260;
@@ -55,7 +51,7 @@ int ReadDeviceMap(HKEY key) {
         if (!ScanDecimal(data + 3, &number) || number < 1 || number > ComTableSize) continue;
         SetComTableEntry(comNameTaken, number, true);
         SetComTableEntry(comNameForeign, number, true);
-        if (std::strncmp(name, BoardDevicePrefix, BoardDevicePrefixLength) == 0 && IsBoardPortNumber(number, &first)) {
+        if (IsDriverDeviceObject(name) && IsBoardPortNumber(number, &first)) {
             SetComTableEntry(comNameForeign, number, false);
         }
     }

@@ -79,8 +79,10 @@ bool MoveDosName(const char* oldName, const char* newName, const char* target) {
 }
 
 // The device map entry whose data is the old name gets the new one; the value's
-// name (the port's device object) stays.
-void MoveDeviceMapEntry(const char* oldName, const char (&newName)[ComNameSize]) {
+// name (the port's device object) stays. Only the entry of the device object
+// behind the old DOS name is ours to change: another device listed under the
+// same name keeps its entry.
+void MoveDeviceMapEntry(const char* oldName, const char (&newName)[ComNameSize], const char* deviceObject) {
     RegKey key(OpenMachineKey(SerialCommPath, KEY_ALL_ACCESS));
     if (!key) return;
     for (DWORD index = 0;; ++index) {
@@ -94,7 +96,7 @@ void MoveDeviceMapEntry(const char* oldName, const char (&newName)[ComNameSize])
         // Data longer than a COM name field cannot be the old name; look further.
         if (rc == ERROR_MORE_DATA) continue;
         if (rc != ERROR_SUCCESS) return;
-        if (type != REG_SZ) continue;
+        if (type != REG_SZ || std::strcmp(valueName, deviceObject) != 0) continue;
         data[dataSize < ComNameSize ? dataSize : ComNameSize] = '\0';
         if (std::strcmp(data, oldName) != 0) continue;
         WriteComName(key.key, valueName, newName);
@@ -203,6 +205,12 @@ void SetComTableEntry(bool (&table)[ComTableSize], int number, bool value) {
     if (number >= 1 && number <= ComTableSize) table[number - 1] = value;
 }
 
+bool IsDriverDeviceObject(const char* name) {
+    constexpr char Prefix[] = "\\Device\\Ztser";
+    static_assert(sizeof(Prefix) - 1 == 13);
+    return std::strncmp(name, Prefix, sizeof(Prefix) - 1) == 0;
+}
+
 bool ComNumberOf(const char* name, int* number) {
     if (name[0] == '\0' || name[1] == '\0' || name[2] == '\0') return false;
     int value = 0;
@@ -272,15 +280,19 @@ int RenameComPort(PortNameRemapState* state, int oldNumber, int newNumber, PortR
     FormatText(newValue, sizeof(newValue), "COM%d:", newNumber);
 
     // A port that is not started has no DOS name and no device map entry; its
-    // registry names are still changed.
+    // registry names are still changed. A DOS name that leads to another
+    // driver's device is not this port's either, and is left to its owner.
+    // One byte more than asked for: the first target always ends in a zero.
     char target[DosTargetLength + 1] = {};
     if (QueryDosDeviceA(oldName, target, DosTargetLength) == 0) {
         ShowFailure(MsgNoDosName);
+    } else if (QueryDosDeviceA(oldName, target, DosTargetLength) == 0) {
+        return 0;
+    } else if (!IsDriverDeviceObject(target)) {
+        ShowFailure(MsgNoDosName);
     } else {
-        if (QueryDosDeviceA(oldName, target, DosTargetLength) == 0) return 0;
-        target[DosTargetLength] = '\0';
         if (!MoveDosName(oldName, newName, target)) return 0;
-        MoveDeviceMapEntry(oldName, newName);
+        MoveDeviceMapEntry(oldName, newName, target);
         if (state->comDb != HCOMDB_INVALID_HANDLE_VALUE) {
             ComDBReleasePort(state->comDb, static_cast<DWORD>(oldNumber));
             ComDBClaimPort(state->comDb, static_cast<DWORD>(newNumber), TRUE, nullptr);

@@ -19,6 +19,9 @@ extern bool comNameForeign[ComTableSize];  // listed there and held by no port o
 bool ComTableEntry(const bool (&table)[ComTableSize], int number);
 void SetComTableEntry(bool (&table)[ComTableSize], int number, bool value);
 
+// True for the device objects of this driver's ports, "\\Device\\Ztser...".
+bool IsDriverDeviceObject(const char* name);
+
 // The number after the first three characters of a COM name ("COM7" -> 7).
 bool ComNumberOf(const char* name, int* number);
 
