@@ -143,12 +143,13 @@ TEST_F(RemapTest, FirstPortBeyondTheListSelectsNothingAndOkChangesNothing) {
 }
 
 TEST_F(RemapTest, RenamesToFreeNamesInAllSixPlaces) {
-    tb::BoardSpec spec = ComPorts(2, 3);
+    tb::BoardSpec spec = ComPorts(3, 3);
     spec.portDescription = "PCI Serial Port";
     spec.portSettings = "19200,e,7,2";
     spec.perPort[0].dwords["OPTBaseHighByte"] = 0xE8;
     spec.perPort[1].dwords["OPTBaseHighByte"] = 0x1F;
     spec.perPort[1].strings["UserMemo"] = "Line A";
+    spec.perPort[2].strings["UserMemo"] = std::string(250, 'm');  // too long for the friendly name field
     OpenedPage opened;
     ASSERT_TRUE(OpenPage(spec, &opened));
     const tb::Board& board = *opened.board;
@@ -156,10 +157,11 @@ TEST_F(RemapTest, RenamesToFreeNamesInAllSixPlaces) {
     const tb::ComNameStores before = tb::ReadComNameStores();
 
     ASSERT_TRUE(Remap(opened.page, 10));
-    EXPECT_EQ((std::vector<std::string>{"COM10", "COM11"}), PortNames(board));
+    EXPECT_EQ((std::vector<std::string>{"COM10", "COM11", "COM12"}), PortNames(board));
     EXPECT_TRUE(Consistent(board, before));
     EXPECT_EQ("PCI Serial Port(COM10), [e8-3] ", board.ChildFriendlyName(0));
     EXPECT_EQ("PCI Serial Port(COM11), [1f-1] Line A", board.ChildFriendlyName(1));
+    EXPECT_EQ("PCI Serial Port(COM12), [0-1] " + std::string(229, 'm'), board.ChildFriendlyName(2));
     EXPECT_EQ(260u, tb::ReadBinary(tb::EnumKeyPath(board.children[0]), "FriendlyName").value_or("").size());
     EXPECT_EQ("19200,e,7,2", tb::ReadString(tb::PortsKeyPath, "COM10:"));
     EXPECT_EQ("19200,e,7,2", tb::ReadString(tb::PortsKeyPath, "COM11:"));
@@ -167,7 +169,7 @@ TEST_F(RemapTest, RenamesToFreeNamesInAllSixPlaces) {
     EXPECT_FALSE(tb::ReadString(tb::PortsKeyPath, "COM4:"));
     // The device map keeps 12 bytes of data per name.
     EXPECT_EQ(std::string("COM10\0\0\0\0\0\0\0", 12), tb::ReadBinary(tb::SerialCommPath, board.DeviceObject(0).c_str()));
-    for (int child = 0; child < 2; ++child) EXPECT_TRUE(ChildInstallFlags(board, child) & DI_PROPERTIES_CHANGE);
+    for (int child = 0; child < 3; ++child) EXPECT_TRUE(ChildInstallFlags(board, child) & DI_PROPERTIES_CHANGE);
     EXPECT_TRUE(ClassMarkedChanged(board));
     EXPECT_TRUE(tb::MessageBoxes().empty());
     EXPECT_EQ(1, tb::ComDbOpenCalls());
