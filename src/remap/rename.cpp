@@ -114,8 +114,8 @@ void MovePortsValue(const char* oldValue, const char* newValue) {
     if (RegSetValueExA(key.key, newValue, 0, REG_SZ, data, size) == ERROR_SUCCESS) RegDeleteValueA(key.key, oldValue);
 }
 
-// Steps 6 to 11 of a rename: PortName, friendly name and the device's install
-// parameters. False when the device key cannot be opened.
+// The device's own side of a rename: PortName, friendly name and the device's
+// install parameters. False when the device key cannot be opened.
 bool RenameDevice(PortRef port, const char (&newName)[ComNameSize]) {
     char description[TextSize + 1] = {};
     if (!SetupDiGetDeviceRegistryPropertyA(port.set, port.device, SPDRP_DEVICEDESC, nullptr,
