@@ -39,6 +39,8 @@ DWORD ComNumber(const std::optional<std::string>& name) {
 std::unique_ptr<Board> MakeBoard(const BoardSpec& plan) {
     auto board = std::make_unique<Board>();
     std::string tag = UniqueTag();
+    board->tag_ = tag;
+    board->portsValues_ = !plan.portSettings.empty();
     board->node = AddNode(0, "PCI\\VEN_5A54&DEV_0" + std::to_string(plan.ports % 100) + "\\4&" + tag, plan.boardFaults);
     if (board->node == 0) return nullptr;
     WriteString(EnumKeyPath(board->node), "FriendlyName", plan.friendlyName);
@@ -71,8 +73,14 @@ std::unique_ptr<Board> MakeBoard(const BoardSpec& plan) {
         WriteString(enumKey, "FriendlyName", plan.portDescription + " (" + portName->second + ")");
         DWORD number = ComNumber(portName->second);
         if (number != 0) board->comNumbers_.push_back(number);
-        if (plan.comNames && number != 0) {
-            std::string device = "\\Device\\Ztser" + tag + "_" + std::to_string(i);
+        if (number != 0 && board->portsValues_) {
+            const std::string value = portName->second + ":";
+            CreateKey(PortsKeyPath);
+            if (auto old = ReadString(PortsKeyPath, value.c_str())) board->replacedPortsValues_[value] = *old;
+            WriteString(PortsKeyPath, value.c_str(), plan.portSettings);
+        }
+        if (plan.comNames && number != 0 && !plan.notStarted.count(i)) {
+            std::string device = board->DeviceObject(i);
             board->deviceObjects.push_back(device);
             CreateKey(SerialCommPath, true);
             WriteString(SerialCommPath, device.c_str(), portName->second);
@@ -96,6 +104,9 @@ Board::~Board() {
     for (size_t i = 0; i < children.size(); ++i)
         if (DWORD now = ComNumber(ChildString(static_cast<int>(i), "PortName"))) numbers.push_back(now);
     for (DWORD number : numbers) SetComDbInUse(number, false);
+    if (portsValues_)
+        for (DWORD number : numbers) DeleteValue(PortsKeyPath, ("COM" + std::to_string(number) + ":").c_str());
+    for (const auto& [name, value] : replacedPortsValues_) WriteString(PortsKeyPath, name.c_str(), value);
     for (const auto& device : deviceObjects) {
         DeleteValue(SerialCommPath, device.c_str());
         for (DWORD number : numbers) {
@@ -113,6 +124,7 @@ Board::~Board() {
 std::string Board::ChildKey(int child) const {
     return child >= 0 && child < static_cast<int>(children.size()) ? HardwareKeyPath(children[child]) : std::string();
 }
+std::string Board::DeviceObject(int child) const { return "\\Device\\Ztser" + tag_ + "_" + std::to_string(child); }
 std::string Board::BoardKey() const { return HardwareKeyPath(node); }
 
 std::optional<DWORD> Board::ChildDword(int child, const char* name) const { return ReadDword(ChildKey(child), name); }

@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,8 @@ namespace tb {
 constexpr char ServiceParametersPath[] = "SYSTEM\\CurrentControlSet\\Services\\Vereruri\\Parameters";
 // The system's serial device map (a volatile key).
 constexpr char SerialCommPath[] = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
+// Line settings of each COM port, values "COMn:".
+constexpr char PortsKeyPath[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
 
 struct PortValues {
     std::map<std::string, DWORD> dwords;         // REG_DWORD
@@ -39,6 +42,11 @@ struct BoardSpec {
     // Also register each child's COM name as the board's driver does: a device map entry
     // "\Device\Ztser..." = COMn, the DOS name COMn for that device, and COMn in the ComDB.
     bool comNames = false;
+    // Children the driver has not started: with comNames they still get no device map
+    // entry, no DOS name and no database claim.
+    std::set<int> notStarted;
+    // When not empty, the Ports key gets "COMn:" = this for each child's COM name.
+    std::string portSettings;
 };
 
 struct Board {
@@ -55,6 +63,7 @@ struct Board {
     ~Board();  // removes the nodes, their registry keys, COM names and ComDB claims
 
     std::string ChildKey(int child) const;  // hardware key path below HKLM
+    std::string DeviceObject(int child) const;  // "\\Device\\Ztser..." of the child's port
     std::string BoardKey() const;
     // Read and written through the real registry.
     std::optional<DWORD> ChildDword(int child, const char* name) const;
@@ -67,6 +76,9 @@ struct Board {
 
    private:
     std::vector<DWORD> comNumbers_;  // every COM number a child held at creation
+    std::string tag_;
+    bool portsValues_ = false;
+    std::map<std::string, std::string> replacedPortsValues_;  // put back on destruction
     friend std::unique_ptr<Board> MakeBoard(const BoardSpec& plan);
 };
 

@@ -22,6 +22,8 @@ struct State {
     // Handles are never freed, so a use after ComDBClose is refused instead of crashing.
     std::vector<std::unique_ptr<bool>> comDbHandles;  // true while open
     bool comDbOpenFails = false;
+    int comDbOpens = 0;
+    int comDbCloses = 0;
     std::vector<DosName> dosNames;
     std::vector<std::string> refusedDosNames;
 };
@@ -96,6 +98,8 @@ int OpenComDbHandles() {
 }
 
 void SetComDbOpenFails(bool fails) { S().comDbOpenFails = fails; }
+int ComDbOpenCalls() { return S().comDbOpens; }
+int ComDbCloseCalls() { return S().comDbCloses; }
 
 void DefineDosName(const std::string& name, const std::string& rawTarget) {
     standin::DefineDosDeviceA(DDD_RAW_TARGET_PATH, name.c_str(), rawTarget.c_str());
@@ -115,10 +119,19 @@ std::vector<std::string> DosNameTargets(const std::string& name) {
 
 void RefuseDosName(const std::string& name) { S().refusedDosNames.push_back(name); }
 
+std::map<std::string, std::vector<std::string>> AllDosNames() {
+    std::map<std::string, std::vector<std::string>> names;
+    for (const auto& entry : S().dosNames)
+        names[entry.name] = std::vector<std::string>(entry.targets.rbegin(), entry.targets.rend());
+    return names;
+}
+
 void ResetComNames() {
     S().dosNames.clear();
     S().refusedDosNames.clear();
     S().comDbOpenFails = false;
+    S().comDbOpens = 0;
+    S().comDbCloses = 0;
 }
 
 namespace standin {
@@ -131,12 +144,14 @@ LONG WINAPI ComDBOpen(HCOMDB* db) {
         return ERROR_ACCESS_DENIED;
     S().comDbHandles.push_back(std::make_unique<bool>(true));
     *db = reinterpret_cast<HCOMDB>(S().comDbHandles.back().get());
+    ++S().comDbOpens;
     return ERROR_SUCCESS;
 }
 
 LONG WINAPI ComDBClose(HCOMDB db) {
     if (!IsOpenComDb(db)) return ERROR_INVALID_PARAMETER;
     *reinterpret_cast<bool*>(db) = false;
+    ++S().comDbCloses;
     return ERROR_SUCCESS;
 }
 

@@ -1,6 +1,7 @@
 // The COM port name database and the DOS device names, as the library sees them.
 #pragma once
 #include <windows.h>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,6 +13,8 @@ constexpr char ComDbKeyPath[] = "SYSTEM\\CurrentControlSet\\Control\\COM Name Ar
 bool ComDbInUse(DWORD number);
 void SetComDbInUse(DWORD number, bool inUse);
 int OpenComDbHandles();               // ComDBOpen calls not yet matched by ComDBClose
+int ComDbOpenCalls();                 // successful ComDBOpen calls since the last ResetComNames
+int ComDbCloseCalls();                // successful ComDBClose calls since then
 void SetComDbOpenFails(bool fails);   // ComDBOpen fails with ERROR_ACCESS_DENIED
 
 // DOS device names: each name has a stack of targets (the last defined is current), with
@@ -20,8 +23,10 @@ void DefineDosName(const std::string& name, const std::string& rawTarget);
 std::optional<std::string> DosNameTarget(const std::string& name);  // the current target
 std::vector<std::string> DosNameTargets(const std::string& name);    // current first
 void RefuseDosName(const std::string& name);  // defining it fails with ERROR_ACCESS_DENIED
+// Every DOS name with its targets, current first.
+std::map<std::string, std::vector<std::string>> AllDosNames();
 
-// Forgets every DOS name and refusal and clears the ComDB open failure.
+// Forgets every DOS name and refusal, clears the ComDB open failure and the call counts.
 void ResetComNames();
 
 }  // namespace tb

@@ -209,6 +209,12 @@ void SetFaults(DEVINST handle, const Faults& faults) {
     if (Node* node = FindNode(handle)) node->faults = faults;
 }
 
+std::vector<DEVINST> AllNodes() {
+    std::vector<DEVINST> nodes;
+    for (const auto& [handle, node] : S().nodes) nodes.push_back(handle);
+    return nodes;
+}
+
 std::string InstanceId(DEVINST handle) {
     Node* node = FindNode(handle);
     return node ? node->instanceId : std::string();

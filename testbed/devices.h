@@ -40,6 +40,7 @@ DEVINST AddNode(DEVINST parent, const std::string& instanceId, const Faults& fau
                 const GUID* classGuid = nullptr);
 void RemoveNode(DEVINST node);  // with its descendants and their Enum keys
 void SetFaults(DEVINST node, const Faults& faults);
+std::vector<DEVINST> AllNodes();  // in creation order
 std::string InstanceId(DEVINST node);
 std::string EnumKeyPath(DEVINST node);      // "SYSTEM\\CurrentControlSet\\Enum\\<id>", under HKLM
 std::string HardwareKeyPath(DEVINST node);  // EnumKeyPath + "\\Device Parameters"

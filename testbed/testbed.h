@@ -4,6 +4,7 @@
 #include "board.h"
 #include "capture.h"
 #include "comdb.h"
+#include "comnames.h"
 #include "demo_boards.h"
 #include "devices.h"
 #include "driver.h"

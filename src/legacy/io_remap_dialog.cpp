@@ -222,7 +222,7 @@ INT_PTR OnIoRemapOk(IoRemapState* state) {
         if (!layout.usesList[list]) continue;
         if (!SaveAddressSelection(state, ListValues[list], state->addressCombos[list], ListKinds[list])) {
             // EnableBarCheck stays 1: the driver sees the change as unfinished.
-            ShowFailure(MsgInvalidAddress, DialogCaption, MB_ICONHAND);
+            ShowFailure(MsgInvalidAddress, DialogCaption, nullptr, MB_ICONHAND);
             EndDialog(state->dialogWindow, 1);
             return FALSE;
         }

@@ -17,5 +17,6 @@ constexpr const char* MsgCannotQueryPortName =
     "devices from the multiport adapter\nor uninstall current device driver and reinstall it.";
 constexpr const char* MsgCannotWriteValue = "Unable to write registry value";
 
-// Shows a failure the way the library always does: no owner window, OK button.
-void ShowFailure(const char* text, const char* caption = nullptr, UINT icon = 0);
+// Shows a failure the way the library always does: OK button, mostly without
+// an owner window, without caption and without icon.
+void ShowFailure(const char* text, const char* caption = nullptr, HWND owner = nullptr, UINT icon = 0);

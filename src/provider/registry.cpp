@@ -3,8 +3,8 @@
 #include "provider/catalogue.h"
 #include "provider/messages.h"
 
-void ShowFailure(const char* text, const char* caption, UINT icon) {
-    MessageBoxA(nullptr, text, caption, MB_OK | icon);
+void ShowFailure(const char* text, const char* caption, HWND owner, UINT icon) {
+    MessageBoxA(owner, text, caption, MB_OK | icon);
 }
 
 HKEY OpenDeviceKey(HDEVINFO set, SP_DEVINFO_DATA* element, REGSAM access) {
@@ -53,6 +53,28 @@ bool ReadText(HKEY key, const char* name, char* buffer, DWORD size) {
 bool WriteDword(HKEY key, const char* name, DWORD value) {
     return RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value)) ==
            ERROR_SUCCESS;
+}
+
+HKEY OpenMachineKey(const char* path, REGSAM access) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, access, &key) != ERROR_SUCCESS) return nullptr;
+    return key;
+}
+
+bool ReadString(HKEY key, const char* name, char* storage, DWORD size) {
+    storage[0] = '\0';
+    if (key == nullptr) return false;
+    DWORD got = size;
+    if (RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(storage), &got) != ERROR_SUCCESS) {
+        storage[0] = '\0';
+        return false;
+    }
+    storage[got < size ? got : size] = '\0';
+    return true;
+}
+
+bool WriteComName(HKEY key, const char* name, const char (&field)[ComNameSize]) {
+    return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(field), ComNameSize) == ERROR_SUCCESS;
 }
 
 int ChildOfRow(const BoardRecord* board, int row) {
@@ -131,7 +153,6 @@ void Write(HKEY key, const char* name, DWORD value) {
 
 // The driver needs a readable PortName; the name itself is not used here.
 void CheckPortName(HKEY key) {
-    constexpr DWORD ComNameSize = 12;
     char name[ComNameSize + 1] = {};
     DWORD size = ComNameSize;
     if (RegQueryValueExA(key, "PortName", nullptr, nullptr, reinterpret_cast<BYTE*>(name), &size) != ERROR_SUCCESS) {

@@ -38,6 +38,19 @@ bool WriteDword(HKEY key, const char* name, DWORD value);
 // False, with an empty buffer, when it cannot be read or is longer.
 bool ReadText(HKEY key, const char* name, char* buffer, DWORD size);
 
+// A key below HKEY_LOCAL_MACHINE; null when it cannot be opened.
+HKEY OpenMachineKey(const char* path, REGSAM access);
+
+// Reads a string value of at most size bytes into storage that holds size + 1
+// bytes, and terminates it: the registry need not store the terminating zero.
+// The registry type is not examined. On any failure storage holds "".
+bool ReadString(HKEY key, const char* name, char* storage, DWORD size);
+
+// COM names ("COM%d", and the Ports key's "COM%d:") live in 12-byte fields and
+// are stored as REG_SZ with all 12 bytes: the name, its zero and zero padding.
+constexpr DWORD ComNameSize = 12;
+bool WriteComName(HKEY key, const char* name, const char (&field)[ComNameSize]);
+
 // Which child a row is loaded from, and which slot child i is written from.
 // SlotOfChild gives -1 for a child whose slot no row shows: such a slot was
 // never loaded, so the writers leave that child's values alone.

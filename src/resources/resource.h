@@ -93,6 +93,7 @@
 #define IDC_ADV_TX_LIST         1159
 
 // Port Name Remap dialog controls.
+#define IDC_REMAP_START         1057   // starting COM number: item k is COM k+1
 
 // Legacy-I/O dialogs' controls.
 // COM/LPT I/O Address Remap (125, 133, 135): the lists, labels and group boxes of
