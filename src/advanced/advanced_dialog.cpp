@@ -4,8 +4,8 @@
 // trigger lists into the slot and writes every child of the board.
 #include "advanced/advanced.h"
 
-#include <cstdlib>
 
+#include "provider/dialog_state.h"
 #include "provider/format.h"
 #include "resources/resource.h"
 
@@ -419,17 +419,12 @@ BOOL OnAdvancedOk(AdvancedSettingsState* state) {
 }  // namespace
 
 INT_PTR CALLBACK AdvancedSettingsProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* state = reinterpret_cast<AdvancedSettingsState*>(GetWindowLongPtrA(window, DWLP_USER));
     if (message == WM_INITDIALOG) {
-        state = static_cast<AdvancedSettingsState*>(std::calloc(1, sizeof(AdvancedSettingsState)));
-        if (state == nullptr) {
-            EndDialog(window, 2);
-            return FALSE;
-        }
-        state->dialogWindow = window;
-        SetWindowLongPtrA(window, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
+        auto* state = CreateDialogState<AdvancedSettingsState>(window);
+        if (state == nullptr) return FALSE;
         return OnInitAdvancedSettings(state, reinterpret_cast<BoardRecord*>(lParam));
     }
+    auto* state = DialogStateOf<AdvancedSettingsState>(window);
     if (state == nullptr) return FALSE;
 
     switch (message) {
@@ -444,8 +439,7 @@ INT_PTR CALLBACK AdvancedSettingsProc(HWND window, UINT message, WPARAM wParam, 
             return OnAdvancedCommand(state, LOWORD(wParam));
         }
     case WM_DESTROY:
-        std::free(state);
-        SetWindowLongPtrA(window, DWLP_USER, 0);
+        FreeDialogState(window);
         return FALSE;
     default:
         return FALSE;

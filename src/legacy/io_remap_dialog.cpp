@@ -2,11 +2,11 @@
 // legacy-I/O board uses. The choices are stored as item indexes (BAR_0 to
 // BAR_2) in the board device's key and take effect when the board restarts.
 #include <cstdint>
-#include <cstdlib>
 
 #include "legacy/legacy.h"
 #include "legacy/restart.h"
 #include "provider/catalogue.h"
+#include "provider/dialog_state.h"
 #include "provider/messages.h"
 #include "provider/registry.h"
 #include "resources/resource.h"
@@ -263,26 +263,20 @@ INT_PTR OnIoRemapCommand(IoRemapState* state, int id) {
 }  // namespace
 
 INT_PTR CALLBACK IoRemapProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* state = reinterpret_cast<IoRemapState*>(GetWindowLongPtrA(window, DWLP_USER));
     if (message == WM_INITDIALOG) {
-        state = static_cast<IoRemapState*>(std::calloc(1, sizeof(IoRemapState)));
-        if (state == nullptr) {
-            EndDialog(window, 2);
-            return FALSE;
-        }
-        state->dialogWindow = window;
+        auto* state = CreateDialogState<IoRemapState>(window);
+        if (state == nullptr) return FALSE;
         state->board = reinterpret_cast<BoardRecord*>(lParam);
-        SetWindowLongPtrA(window, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
         return OnIoRemapInit(state);
     }
+    auto* state = DialogStateOf<IoRemapState>(window);
     if (state == nullptr) return FALSE;
 
     switch (message) {
     case WM_COMMAND:
         return OnIoRemapCommand(state, LOWORD(wParam));
     case WM_DESTROY:
-        std::free(state);
-        SetWindowLongPtrA(window, DWLP_USER, 0);
+        FreeDialogState(window);
         return FALSE;
     default:
         return FALSE;

@@ -2,10 +2,10 @@
 // or two serial ports, its HW or SW variant and the port's own address, stored
 // in each port's key for the driver.
 #include <cstdint>
-#include <cstdlib>
 
 #include "legacy/legacy.h"
 #include "provider/catalogue.h"
+#include "provider/dialog_state.h"
 #include "provider/format.h"
 #include "provider/messages.h"
 #include "provider/registry.h"
@@ -168,26 +168,20 @@ INT_PTR OnNineBitCommand(NineBitModeState* state, int id) {
 }  // namespace
 
 INT_PTR CALLBACK NineBitModeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* state = reinterpret_cast<NineBitModeState*>(GetWindowLongPtrA(window, DWLP_USER));
     if (message == WM_INITDIALOG) {
-        state = static_cast<NineBitModeState*>(std::calloc(1, sizeof(NineBitModeState)));
-        if (state == nullptr) {
-            EndDialog(window, 2);
-            return FALSE;
-        }
-        state->dialogWindow = window;
+        auto* state = CreateDialogState<NineBitModeState>(window);
+        if (state == nullptr) return FALSE;
         state->board = reinterpret_cast<BoardRecord*>(lParam);
-        SetWindowLongPtrA(window, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
         return OnNineBitInit(state);
     }
+    auto* state = DialogStateOf<NineBitModeState>(window);
     if (state == nullptr) return FALSE;
 
     switch (message) {
     case WM_COMMAND:
         return OnNineBitCommand(state, LOWORD(wParam));
     case WM_DESTROY:
-        std::free(state);
-        SetWindowLongPtrA(window, DWLP_USER, 0);
+        FreeDialogState(window);
         return FALSE;
     default:
         return FALSE;

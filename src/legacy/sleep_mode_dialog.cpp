@@ -1,9 +1,9 @@
 // Power Management: sleep mode of the board's first one or two ports, stored
 // as PortSleepMode in each port's key for the driver.
-#include <cstdlib>
 
 #include "legacy/legacy.h"
 #include "provider/catalogue.h"
+#include "provider/dialog_state.h"
 #include "provider/format.h"
 #include "provider/registry.h"
 #include "resources/resource.h"
@@ -85,26 +85,20 @@ INT_PTR OnSleepModeCommand(SleepModeState* state, int id) {
 }  // namespace
 
 INT_PTR CALLBACK SleepModeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* state = reinterpret_cast<SleepModeState*>(GetWindowLongPtrA(window, DWLP_USER));
     if (message == WM_INITDIALOG) {
-        state = static_cast<SleepModeState*>(std::calloc(1, sizeof(SleepModeState)));
-        if (state == nullptr) {
-            EndDialog(window, 2);
-            return FALSE;
-        }
-        state->dialogWindow = window;
+        auto* state = CreateDialogState<SleepModeState>(window);
+        if (state == nullptr) return FALSE;
         state->board = reinterpret_cast<BoardRecord*>(lParam);
-        SetWindowLongPtrA(window, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
         return OnSleepModeInit(state);
     }
+    auto* state = DialogStateOf<SleepModeState>(window);
     if (state == nullptr) return FALSE;
 
     switch (message) {
     case WM_COMMAND:
         return OnSleepModeCommand(state, LOWORD(wParam));
     case WM_DESTROY:
-        std::free(state);
-        SetWindowLongPtrA(window, DWLP_USER, 0);
+        FreeDialogState(window);
         return FALSE;
     default:
         return FALSE;

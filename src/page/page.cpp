@@ -3,9 +3,9 @@
 #include <commctrl.h>
 #include <prsht.h>
 
-#include <cstdlib>
 
 #include "provider/catalogue.h"
+#include "provider/dialog_state.h"
 #include "provider/format.h"
 #include "resources/ids.h"
 
@@ -129,19 +129,12 @@ BOOL OnInitSettingsPage(PageState* page, const PROPSHEETPAGEA* sheetPage) {
 }  // namespace
 
 INT_PTR CALLBACK SettingsPageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* page = reinterpret_cast<PageState*>(GetWindowLongPtrA(window, DWLP_USER));
     if (message == WM_INITDIALOG) {
-        if (page == nullptr) {
-            page = static_cast<PageState*>(std::calloc(1, sizeof(PageState)));
-            if (page == nullptr) {
-                EndDialog(window, 2);
-                return FALSE;
-            }
-            SetWindowLongPtrA(window, DWLP_USER, reinterpret_cast<LONG_PTR>(page));
-        }
-        page->dialogWindow = window;
+        auto* page = CreateDialogState<PageState>(window);
+        if (page == nullptr) return FALSE;
         return OnInitSettingsPage(page, reinterpret_cast<const PROPSHEETPAGEA*>(lParam));
     }
+    auto* page = DialogStateOf<PageState>(window);
     if (page == nullptr) return FALSE;
 
     switch (message) {
@@ -153,8 +146,7 @@ INT_PTR CALLBACK SettingsPageProc(HWND window, UINT message, WPARAM wParam, LPAR
         if (page->board == nullptr) return FALSE;
         return OnSettingsNotify(page, wParam, reinterpret_cast<const NMHDR*>(lParam));
     case WM_DESTROY:
-        std::free(page);
-        SetWindowLongPtrA(window, DWLP_USER, 0);
+        FreeDialogState(window);
         return FALSE;
     default:
         return FALSE;

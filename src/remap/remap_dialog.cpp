@@ -1,9 +1,9 @@
 // The Port Name Remap dialog: lists COM1 to COM240, marks the names another
 // device holds, preselects the board's first port, and renumbers the board's
 // ports from the chosen name at OK.
-#include <cstdlib>
 #include <cstring>
 
+#include "provider/dialog_state.h"
 #include "provider/format.h"
 #include "provider/registry.h"
 #include "remap/remap.h"
@@ -109,20 +109,13 @@ INT_PTR OnPortNameRemapCommand(PortNameRemapState* state, int id) {
 }  // namespace
 
 INT_PTR CALLBACK PortNameRemapProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* state = reinterpret_cast<PortNameRemapState*>(GetWindowLongPtrA(window, DWLP_USER));
     if (message == WM_INITDIALOG) {
-        if (state == nullptr) {
-            state = static_cast<PortNameRemapState*>(std::calloc(1, sizeof(PortNameRemapState)));
-            if (state == nullptr) {
-                EndDialog(window, 2);
-                return FALSE;
-            }
-            SetWindowLongPtrA(window, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
-        }
-        state->dialogWindow = window;
+        auto* state = CreateDialogState<PortNameRemapState>(window);
+        if (state == nullptr) return FALSE;
         state->startList = GetDlgItem(window, IDC_REMAP_START);
         return OnInitPortNameRemap(state, reinterpret_cast<BoardRecord*>(lParam));
     }
+    auto* state = DialogStateOf<PortNameRemapState>(window);
     if (state == nullptr) return FALSE;
     state->startList = GetDlgItem(window, IDC_REMAP_START);
 
@@ -130,8 +123,7 @@ INT_PTR CALLBACK PortNameRemapProc(HWND window, UINT message, WPARAM wParam, LPA
     case WM_COMMAND:
         return OnPortNameRemapCommand(state, LOWORD(wParam));
     case WM_DESTROY:
-        std::free(state);
-        SetWindowLongPtrA(window, DWLP_USER, 0);
+        FreeDialogState(window);
         return FALSE;
     default:
         return FALSE;
