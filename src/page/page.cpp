@@ -3,7 +3,6 @@
 #include <commctrl.h>
 #include <prsht.h>
 
-
 #include "provider/catalogue.h"
 #include "provider/dialog_state.h"
 #include "provider/format.h"
