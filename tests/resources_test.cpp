@@ -221,7 +221,7 @@ TEST(Resources, StringsBitmapsAndVersion) {
 
     const struct {
         int id, width, height, bits;
-    } bitmaps[] = {{IDB_BOARD, 249, 95, 24}, {IDB_BOARD_SMALL, 248, 99, 8}};
+    } bitmaps[] = {{IDB_BOARD, 249, 95, 8}, {IDB_BOARD_SMALL, 248, 99, 8}};
     for (const auto& b : bitmaps) {
         HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(b.id), MAKEINTRESOURCEA(2) /* RT_BITMAP */);
         ASSERT_NE(nullptr, resource) << b.id;
@@ -230,9 +230,9 @@ TEST(Resources, StringsBitmapsAndVersion) {
         EXPECT_EQ(b.width, header->biWidth);
         EXPECT_EQ(b.height, header->biHeight);
         EXPECT_EQ(b.bits, header->biBitCount);
+        EXPECT_EQ(static_cast<DWORD>(BI_RLE8), header->biCompression) << b.id;
 
-        // As the picture control loads it (the small one is run-length encoded):
-        // mostly the board's green.
+        // As the picture control loads it, decoded: mostly the board's green.
         HBITMAP bitmap = LoadBitmapA(module, MAKEINTRESOURCEA(b.id));
         ASSERT_NE(nullptr, bitmap) << b.id;
         BITMAPINFO info = {};

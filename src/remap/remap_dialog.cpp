@@ -18,24 +18,41 @@ constexpr int ListedComNames = 240;
 constexpr DWORD TextSize = 260;
 constexpr DWORD PortNameReadSize = 16;
 
-// True when some child of remapBoard has the PortName COM<number>. The first
-// child whose name can be read reports the board's first port number.
-bool IsBoardPortNumber(int number, int* first) {
+// The COM numbers of remapBoard's ports, read once when the device map first
+// lists a port of this driver: the map names every port of every such board, so
+// reading the ports again for each entry would cost entries x ports key opens.
+struct BoardPortNumbers {
+    bool read;
+    int numbers[MaxPortSlots];  // 0 where a port's name cannot be read
+    int first;                  // of the first port whose name can be read, or 0
+};
+
+void ReadBoardPortNumbers(BoardPortNumbers* ports) {
+    ports->read = true;
     for (int child = 0; child < remapBoard->childCount && child < MaxPortSlots; ++child) {
         RegKey key(OpenChildKey(remapBoard, child));
         char name[PortNameReadSize + 1];
         int held = 0;
         if (!ReadString(key.key, "PortName", name, PortNameReadSize) || !ComNumberOf(name, &held)) continue;
-        if (*first == 0) *first = held;
+        ports->numbers[child] = held;
+        if (ports->first == 0) ports->first = held;
+    }
+}
+
+// True when some port of remapBoard has the PortName COM<number>.
+bool IsBoardPortNumber(BoardPortNumbers* ports, int number) {
+    if (!ports->read) ReadBoardPortNumbers(ports);
+    for (int held : ports->numbers) {
         if (held == number) return true;
     }
     return false;
 }
 
 // Marks every COM name the serial device map lists, and which of them belong to
-// no port of this board. Returns the board's first port number, or 0.
+// no port of this board. Returns the board's first port number, or 0 when the
+// map lists no port of this driver.
 int ReadDeviceMap(HKEY key) {
-    int first = 0;
+    BoardPortNumbers ports = {};
     for (DWORD index = 0;; ++index) {
         char name[TextSize + 1] = {};
         char data[TextSize + 1] = {};
@@ -51,11 +68,11 @@ int ReadDeviceMap(HKEY key) {
         if (!ScanDecimal(data + 3, &number) || number < 1 || number > ComTableSize) continue;
         SetComTableEntry(comNameTaken, number, true);
         SetComTableEntry(comNameForeign, number, true);
-        if (IsDriverDeviceObject(name) && IsBoardPortNumber(number, &first)) {
+        if (IsDriverDeviceObject(name) && IsBoardPortNumber(&ports, number)) {
             SetComTableEntry(comNameForeign, number, false);
         }
     }
-    return first;
+    return ports.first;
 }
 
 BOOL OnInitPortNameRemap(PortNameRemapState* state, BoardRecord* board) {
