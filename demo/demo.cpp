@@ -300,12 +300,16 @@ int SaveDialogPictures(const Options& options, DWORD uart, const std::string& fo
         int button;
         const char* file;
     };
-    std::vector<Shot> shots = {{uart, FirstAdvancedButton, uart < 3 ? UartFiles[uart] : "advanced"},
-                               {otherUart, FirstAdvancedButton, UartFiles[otherUart]}};
+    // A parallel port has no serial options: the page disables all but the I/O remap button.
+    const bool serial = !HasFeature(options.type, FeatureParallelOnly);
+    std::vector<Shot> shots;
+    if (serial) {
+        shots.push_back({uart, FirstAdvancedButton, uart < 3 ? UartFiles[uart] : "advanced"});
+        shots.push_back({otherUart, FirstAdvancedButton, UartFiles[otherUart]});
+    }
     if (IsLegacyBoard(options.type)) {
         shots.push_back({uart, IDC_IO_REMAP, "io-remap"});
-        // A parallel port has neither nine-bit nor sleep mode: the page disables those buttons.
-        if (!HasFeature(options.type, FeatureParallelOnly)) {
+        if (serial) {
             shots.push_back({uart, IDC_NINE_BIT, "nine-bit"});
             shots.push_back({uart, IDC_SLEEP_MODE, "sleep-mode"});
         }
