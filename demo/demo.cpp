@@ -11,8 +11,11 @@
 // headless: it saves pictures of the sheet, makes one scripted change (mode
 // "Echo", auto toggle "HW", OK) and prints every child port's registry values
 // before and after it. After the sheet closes it prints what changed in the
-// registry as a .reg file; --reg also saves it there. --gallery saves a picture
-// of each page layout and of each dialog into DIR.
+// registry as a .reg file; --reg also saves it there. Then it renumbers the
+// board's COM names through the Port Name Remap dialog, printing the six places
+// that hold each port's name before and after, and saves pictures of the
+// dialogs the board's page opens. --gallery saves a picture of each page layout
+// and of each dialog into DIR.
 #include <windows.h>
 #include <commctrl.h>
 #include <prsht.h>
@@ -20,6 +23,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 
 #include "provider/catalogue.h"
@@ -174,66 +178,216 @@ int RunScripted(tb::Board& board, const std::vector<HPROPSHEETPAGE>& pages, cons
     return 0;
 }
 
+// ------------------------------------------------------ dialogs from the page
+
+// Pseudo button: the Advanced button of the page's first row, whichever layout the page has.
+constexpr int FirstAdvancedButton = -1;
+
+// Opens the board's sheet, clicks a page button and runs `inside` in the dialog it opens;
+// `inside` ends the dialog. The sheet is then cancelled, so only the dialog stores anything.
+// Returns "" or why no dialog ran.
+std::string RunPageDialog(tb::Board& board, const tb::BoardSpec& spec, int button,
+                          const std::function<void(HWND dialog)>& inside) {
+    tb::ProviderResult offered = tb::CallProvider(board);
+    if (offered.pages.empty()) return "no page";
+    tb::Sheet sheet = tb::OpenSheet(offered.pages, SheetCaption(spec).c_str());
+    HWND page = sheet.Page();
+    if (page == nullptr) return "no page";
+    if (button == FirstAdvancedButton) button = tb::Exists(page, IDC_ADVANCED) ? IDC_ADVANCED : IDC_ADVANCED_FIRST;
+    bool ran = false;
+    tb::QueueDialogAction([&](HWND dialog) {
+        ran = true;
+        inside(dialog);
+    });
+    std::string problem = tb::Click(page, button);
+    if (problem.empty() && !ran) problem = "no dialog appeared";
+    if (!ran) tb::ResetUiDriver();
+    for (const tb::MessageBoxRecord& box : tb::MessageBoxes()) std::printf("message box: %s\n", box.text.c_str());
+    tb::ClearMessageBoxes();
+    tb::PressCancel(sheet);
+    return problem;
+}
+
+// A picture of the dialog a page button opens, cancelled at once.
+bool SaveDialogPicture(tb::Board& board, const tb::BoardSpec& spec, int button, const std::string& folder,
+                       const char* file) {
+    bool saved = false;
+    const std::string problem = RunPageDialog(board, spec, button, [&](HWND dialog) {
+        saved = Save(dialog, folder, file);
+        if (!tb::Click(dialog, IDCANCEL).empty()) EndDialog(dialog, IDCANCEL);
+    });
+    if (!problem.empty()) std::fprintf(stderr, "ztui-demo: %s: %s\n", file, problem.c_str());
+    return saved;
+}
+
+// ------------------------------------------------------------ the renumbering
+
+// The six places that name each port: its DOS name (the name whose current target is the
+// port's device object), its serial device map entry, the COM database bit of its name,
+// its PortName, its friendly name and the Ports key's value of its name.
+void PrintComNames(const tb::Board& board, const tb::ComNameStores& stores, const char* title) {
+    std::printf("\n%s\n%-5s %-8s %-8s %-10s %-7s %-12s %s\n", title, "child", "PortName", "DOS name", "device map",
+                "ComDB", "Ports value", "friendly name");
+    for (int child = 0; child < static_cast<int>(board.children.size()); ++child) {
+        const DEVINST node = board.children[child];
+        const std::string device = child < static_cast<int>(board.deviceObjects.size()) ? board.DeviceObject(child) : "";
+        std::string portName = "-", dosName = "-", mapped = "-", claim = "-", portsValue = "-", friendly = "-";
+        if (auto name = stores.portNames.find(node); name != stores.portNames.end() && name->second) portName = *name->second;
+        if (auto text = stores.friendlyNames.find(node); text != stores.friendlyNames.end() && text->second)
+            friendly = *text->second;
+        for (const auto& [name, targets] : stores.dosNames) {
+            if (!device.empty() && !targets.empty() && targets.front() == device) dosName = name;
+        }
+        if (auto entry = stores.deviceMap.find(device); entry != stores.deviceMap.end()) mapped = entry->second;
+        if (portName.rfind("COM", 0) == 0) {
+            const size_t number = std::strtoul(portName.c_str() + 3, nullptr, 10);
+            if (number >= 1) claim = number <= stores.comDb.size() && stores.comDb[number - 1] ? "claimed" : "free";
+            if (auto value = stores.portsValues.find(portName + ":"); value != stores.portsValues.end())
+                portsValue = value->second;
+        }
+        std::printf("%-5d %-8s %-8s %-10s %-7s %-12s %s\n", child, portName.c_str(), dosName.c_str(), mapped.c_str(),
+                    claim.c_str(), portsValue.c_str(), friendly.c_str());
+    }
+    std::fflush(stdout);
+}
+
+// Renumbers the board's COM names from the first free block after them, through the real
+// Port Name Remap dialog (pictured with the new start chosen), and checks that all six
+// places agree afterwards and nothing else changed.
+int RunRenumbering(tb::Board& board, const tb::BoardSpec& spec, const std::string& folder) {
+    const int start = spec.firstComNumber + spec.ports;
+    const tb::ComNameStores before = tb::ReadComNameStores();
+    PrintComNames(board, before, "COM names in the six places before the renumbering:");
+    std::string chosen;
+    const std::string problem = RunPageDialog(board, spec, IDC_PORT_REMAP, [&](HWND dialog) {
+        chosen = tb::SelectIndex(dialog, IDC_REMAP_START, start - 1);
+        Save(dialog, folder, "port-remap");
+        if (!tb::Click(dialog, chosen.empty() ? IDOK : IDCANCEL).empty()) EndDialog(dialog, IDCANCEL);
+    });
+    if (!problem.empty() || !chosen.empty()) {
+        std::printf("\nrenumbering not possible on this board: %s\n", (problem.empty() ? chosen : problem).c_str());
+        return 0;
+    }
+    char title[80];
+    std::snprintf(title, sizeof(title), "After choosing COM%d in Port Name Remap and pressing OK:", start);
+    const tb::ComNameStores after = tb::ReadComNameStores();
+    PrintComNames(board, after, title);
+    const std::string mismatch = tb::CheckComNames(board, before);
+    if (!mismatch.empty()) {
+        std::printf("the six places disagree: %s\n", mismatch.c_str());
+        return 1;
+    }
+    std::printf("every port is named alike in all six places; nothing else changed\n");
+    return 0;
+}
+
+// The UART of the board's serial ports (1, a 16C1050, for a board without any).
+DWORD BoardUart(const tb::BoardSpec& spec) {
+    for (const auto& [child, values] : spec.perPort) {
+        if (auto uart = values.dwords.find("UartType"); uart != values.dwords.end()) return uart->second;
+    }
+    return 1;
+}
+
+// Pictures of the dialogs the page of a board of this type opens, each on a fresh board of
+// its own: Advanced Settings of the first row with the board's UART and with the other kind
+// (16C550 beside 16C105x), and on legacy-I/O boards the I/O remap, nine-bit and sleep dialogs.
+int SaveDialogPictures(const Options& options, DWORD uart, const std::string& folder) {
+    static const char* const UartFiles[] = {"advanced-16c550", "advanced-16c1050", "advanced-16c1053a"};
+    const DWORD otherUart = uart == 0 ? 1 : 0;
+    struct Shot {
+        DWORD uart;
+        int button;
+        const char* file;
+    };
+    // A parallel port has no serial options: the page disables all but the I/O remap button.
+    const bool serial = !HasFeature(options.type, FeatureParallelOnly);
+    std::vector<Shot> shots;
+    if (serial) {
+        shots.push_back({uart, FirstAdvancedButton, uart < 3 ? UartFiles[uart] : "advanced"});
+        shots.push_back({otherUart, FirstAdvancedButton, UartFiles[otherUart]});
+    }
+    if (IsLegacyBoard(options.type)) {
+        shots.push_back({uart, IDC_IO_REMAP, "io-remap"});
+        if (serial) {
+            shots.push_back({uart, IDC_NINE_BIT, "nine-bit"});
+            shots.push_back({uart, IDC_SLEEP_MODE, "sleep-mode"});
+        }
+    }
+    int failures = 0;
+    for (const Shot& shot : shots) {
+        const tb::BoardSpec spec = tb::DemoBoardSpec(options.type, options.ports, shot.uart);
+        std::unique_ptr<tb::Board> board = tb::MakeBoard(spec);
+        if (!board || !SaveDialogPicture(*board, spec, shot.button, folder, shot.file)) ++failures;
+    }
+    return failures == 0 ? 0 : 1;
+}
+
 // ---------------------------------------------------------------- the gallery
 
-// One picture: a board, and the page button that opens the dialog to show (0: the page itself).
+// One picture: a board, and the page button that opens the dialog to show (0: the page
+// itself), with a few values changed from the board as installed so both states of a
+// control show.
+struct Tweak {
+    int child;  // -1: none
+    const char* name;
+    DWORD value;
+};
+
 struct GalleryEntry {
     const char* file;
     DWORD type;
     DWORD uart;
     int button;
     const char* what;
+    Tweak tweaks[3] = {{-1, nullptr, 0}, {-1, nullptr, 0}, {-1, nullptr, 0}};
 };
 
-constexpr GalleryEntry Gallery[] = {
+constexpr Tweak NineBitOn = {1, "Zt9BitEnable", 1};
+constexpr Tweak NineBitHw = {1, "Zt9BitUartMode", 0};
+constexpr Tweak NineBitAddress = {1, "Zt9BitPortAddress", 0x21};
+
+const GalleryEntry Gallery[] = {
     {"page-panel", 0x4D320000, tb::ModelUart, 0, "Settings page, panel layout (32-port board)"},
     {"page-legacy", 0x20100000, tb::ModelUart, 0, "Settings page, legacy-I/O layout (2S1P board)"},
     {"page-standard", 0x45080000, tb::ModelUart, 0, "Settings page, standard layout (8-port board)"},
     {"page-two-port", 0x4D020000, tb::ModelUart, 0, "Settings page of the two-port board"},
-    {"advanced-16c1050", 0x45080000, tb::ModelUart, IDC_ADVANCED, "Advanced Settings, 16C1050 UART"},
+    {"advanced-16c1050", 0x45080000, tb::ModelUart, IDC_ADVANCED, "Advanced Settings, 16C1050 UART, RS-485 port"},
     {"advanced-16c550", 0x45080000, 0, IDC_ADVANCED, "Advanced Settings, 16C550 UART"},
     {"port-remap", 0x45080000, tb::ModelUart, IDC_PORT_REMAP, "Port Name Remap"},
-    {"io-remap", 0x20100000, tb::ModelUart, IDC_IO_REMAP, "COM/LPT I/O Address Remap (two serial ports and a parallel port)"},
+    {"io-remap", 0x20100000, tb::ModelUart, IDC_IO_REMAP, "COM/LPT I/O Address Remap (two serial ports and a parallel port)",
+     {{1, "BAR_1", 2}}},
     {"io-remap-1s1p", 0x10100000, tb::ModelUart, IDC_IO_REMAP, "COM/LPT I/O Address Remap (one serial and one parallel port)"},
     {"io-remap-1p", 0x50010000, tb::ModelUart, IDC_IO_REMAP, "COM/LPT I/O Address Remap (parallel port only)"},
-    {"nine-bit", 0x20000000, tb::ModelUart, IDC_NINE_BIT, "9-bit mode (two ports)"},
-    {"nine-bit-1s1p", 0x10100000, tb::ModelUart, IDC_NINE_BIT, "9-bit mode (one serial port)"},
-    {"sleep-mode", 0x20000000, tb::ModelUart, IDC_SLEEP_MODE, "Power Management"},
+    {"nine-bit", 0x20000000, tb::ModelUart, IDC_NINE_BIT, "9-bit mode (two ports)", {NineBitOn, NineBitHw, NineBitAddress}},
+    {"nine-bit-1s1p", 0x10100000, tb::ModelUart, IDC_NINE_BIT, "9-bit mode (one serial port)", {{0, "Zt9BitEnable", 1}}},
+    {"sleep-mode", 0x20000000, tb::ModelUart, IDC_SLEEP_MODE, "Power Management", {{1, "PortSleepMode", 1}}},
 };
 
-// Opens the board's sheet, pictures the page or the dialog its button opens, and
-// cancels both. A dialog that does not appear is reported, not failed.
+// Pictures the page or the dialog its button opens, and cancels both.
 bool Picture(const GalleryEntry& entry, const std::string& folder) {
     std::printf("%s: %s\n", entry.file, entry.what);
-    const tb::BoardSpec spec = tb::DemoBoardSpec(entry.type, 0, entry.uart);
+    tb::BoardSpec spec = tb::DemoBoardSpec(entry.type, 0, entry.uart);
+    for (const Tweak& tweak : entry.tweaks) {
+        if (tweak.name == nullptr) continue;
+        // BAR_n values live in the board's own key, the others in the port's.
+        if (std::strncmp(tweak.name, "BAR_", 4) == 0) {
+            spec.board.dwords[tweak.name] = tweak.value;
+        } else {
+            spec.perPort[tweak.child].dwords[tweak.name] = tweak.value;
+        }
+    }
     std::unique_ptr<tb::Board> board = tb::MakeBoard(spec);
     if (!board) return false;
+    if (entry.button != 0) return SaveDialogPicture(*board, spec, entry.button, folder, entry.file);
     tb::ProviderResult offered = tb::CallProvider(*board);
     if (offered.pages.empty()) {
         std::fprintf(stderr, "ztui-demo: no page for %s\n", entry.file);
         return false;
     }
     tb::Sheet sheet = tb::OpenSheet(offered.pages, SheetCaption(spec).c_str());
-    HWND page = sheet.Page();
-    if (page == nullptr) return false;
-    if (entry.button == 0) {
-        const bool saved = Save(sheet.hwnd, folder, entry.file);
-        tb::PressCancel(sheet);
-        return saved;
-    }
-    bool saved = false;
-    tb::QueueDialogAction([&](HWND dialog) {
-        saved = Save(dialog, folder, entry.file);
-        if (!tb::Click(dialog, IDCANCEL).empty()) EndDialog(dialog, IDCANCEL);
-    });
-    const std::string problem = tb::Click(page, entry.button);
-    if (!problem.empty() || tb::PendingDialogActions() > 0) {
-        std::printf("%s: not available (%s)\n", entry.file, problem.empty() ? "no dialog appeared" : problem.c_str());
-        tb::ResetUiDriver();
-        saved = true;
-    }
-    for (const tb::MessageBoxRecord& box : tb::MessageBoxes()) std::printf("message box: %s\n", box.text.c_str());
-    tb::ClearMessageBoxes();
+    if (sheet.Page() == nullptr) return false;
+    const bool saved = Save(sheet.hwnd, folder, entry.file);
     tb::PressCancel(sheet);
     return saved;
 }
@@ -282,8 +436,17 @@ int main(int argc, char** argv) {
                 offered.pages.size());
     for (const tb::MessageBoxRecord& box : tb::MessageBoxes()) std::printf("message box: %s\n", box.text.c_str());
     if (offered.pages.empty()) return 1;
-    const int result = options.interactive ? RunInteractive(offered.pages, SheetCaption(spec))
-                                           : RunScripted(*board, offered.pages, options, SheetCaption(spec));
+    if (options.interactive) {
+        const int result = RunInteractive(offered.pages, SheetCaption(spec));
+        ReportChanges(*board, before, options);
+        return result;
+    }
+    int result = RunScripted(*board, offered.pages, options, SheetCaption(spec));
     ReportChanges(*board, before, options);
+    if (RunRenumbering(*board, spec, options.pictures) != 0) result = 1;
+    board.reset();  // the dialog pictures use fresh boards with the same COM names
+    std::printf("\nPictures of the dialogs the page opens:\n");
+    if (SaveDialogPictures(options, BoardUart(spec), options.pictures) != 0) result = 1;
+    for (const std::string& caption : tb::UnscriptedDialogs()) std::printf("unscripted dialog: %s\n", caption.c_str());
     return result;
 }

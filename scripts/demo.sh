@@ -2,7 +2,11 @@
 # Builds ztui.dll and runs the demo: Device Manager's property sheet of a
 # simulated board. Headless (the default) it saves pictures of the sheet to
 # build/pictures/, prints the board's registry values before and after a
-# scripted change and the values the change wrote, as a .reg file.
+# scripted change and the values the change wrote, as a .reg file; then it
+# renumbers the board's COM names through Port Name Remap, printing the six
+# places that hold each name before and after, and saves pictures of the
+# dialogs the page opens (Advanced Settings for both UART kinds, Port Name
+# Remap, and on legacy boards I/O address remap, 9-bit mode and sleep mode).
 #   --interactive   with an X display, shows the sheet
 #   --gallery       pictures of every page layout and dialog into docs/pictures/
 #   --list          the boards of the catalogue
@@ -59,6 +63,7 @@ else
   prefix=$PWD/build/wineprefix
   pictures=$PWD/build/pictures
   mkdir -p "$pictures"
+  rm -f "$pictures"/*.bmp "$pictures"/*.png
   (cd build/bin && ../../scripts/wine-run "$prefix" ./ztui-demo.exe --pictures "Z:$pictures" "${args[@]}")
   to_png build/pictures
   scripts/wine-prefix down "$prefix"

@@ -62,6 +62,7 @@ BoardSpec DemoBoardSpec(DWORD deviceType, int ports, DWORD uartType) {
     spec.portDescription = "Multiport Serial Port";
     spec.comNames = true;
     spec.firstComNumber = 5;  // after the COM1 to COM4 a PC may have of its own
+    spec.portSettings = "9600,n,8,1";  // each COM name's line settings in the Ports key
     // A parallel port's key has none of the serial values.
     const std::map<std::string, DWORD> serial = {{"UartType", uartType}, {"RxFifo", 8}, {"TxFifo", 8}, {"Mode_55x", 0},
                                                  {"HwAutoToggle_FlowControl_10", uartType != 0 ? 0x10u : 0u}};

@@ -11,6 +11,8 @@ namespace tb {
 // (or `ports` when given), software-chosen interfaces with a different one on each
 // row, and on legacy-I/O boards the I/O address choices and the per-port nine-bit
 // and sleep values; the parallel port, where the model has one, is the last child.
+// Serial ports are named from COM5 up in all the places the system keeps a COM name,
+// line settings in the Ports key included.
 // uartType 0 makes a 16C550 board; by default legacy-I/O boards have 16C1053A
 // UARTs (2), the others 16C1050 (1).
 constexpr DWORD ModelUart = 0xFFFFFFFF;
