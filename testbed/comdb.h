@@ -1,6 +1,7 @@
 // The COM port name database and the DOS device names, as the library sees them.
 #pragma once
 #include <windows.h>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +20,8 @@ void SetComDbOpenFails(bool fails);   // ComDBOpen fails with ERROR_ACCESS_DENIE
 void DefineDosName(const std::string& name, const std::string& rawTarget);
 std::optional<std::string> DosNameTarget(const std::string& name);  // the current target
 std::vector<std::string> DosNameTargets(const std::string& name);    // current first
+// Every DOS name with its targets (current first).
+std::map<std::string, std::vector<std::string>> DosNameTable();
 void RefuseDosName(const std::string& name);  // defining it fails with ERROR_ACCESS_DENIED
 
 // Forgets every DOS name and refusal and clears the ComDB open failure.

@@ -8,3 +8,4 @@
 #include "driver.h"
 #include "library.h"
 #include "registry.h"
+#include "snapshot.h"
