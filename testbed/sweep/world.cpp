@@ -309,6 +309,20 @@ std::vector<std::string> SnapshotRoots() {
 }
 
 void RememberSharedStores() {
+    // Boards left behind by a sweep or test program that crashed: nothing of this process
+    // exists yet, and every later snapshot would walk them.
+    tb::DeleteTree(std::string(EnumRoot) + "\\ZTPORT");
+    if (tb::Key pci = tb::OpenKey(std::string(EnumRoot) + "\\PCI"); pci.valid()) {
+        std::vector<std::string> boards;
+        char name[256];
+        for (DWORD index = 0;; ++index) {
+            DWORD length = sizeof name;
+            if (RegEnumKeyExA(pci.handle, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+                break;
+            if (_strnicmp(name, "VEN_5A54&", 9) == 0) boards.emplace_back(name);
+        }
+        for (const std::string& board : boards) tb::DeleteTree(std::string(EnumRoot) + "\\PCI\\" + board);
+    }
     for (SharedStore& store : Stores()) {
         tb::RegistrySnapshot snapshot = tb::SnapshotRegistry({store.path});
         store.existed = snapshot.keys.count(store.path) != 0;
