@@ -154,6 +154,14 @@ int main(int argc, char** argv) {
     runningSeed = seed;
     std::thread(Watchdog).detach();
 
+    // The players must end every dialog themselves; the test bed reports one they leave open.
+    std::vector<std::string> playerProblems;
+    problems = &playerProblems;
+    for (const std::string& problem : sweep::CheckDialogPlayers()) playerProblems.push_back(problem);
+    problems = nullptr;
+    for (const std::string& problem : playerProblems) Say("FAIL dialog players: " + problem + "\n");
+    if (!playerProblems.empty()) return 1;
+
     std::map<std::string, int> byKind;
     std::vector<std::string> failed;
     uint64_t run = 0, failedCases = 0;

@@ -54,7 +54,8 @@ bool PlayControls(HWND dialog, Rng& rng, World& world) {
     }
     if (!IsWindow(dialog) || !IsWindowVisible(dialog)) return false;  // a button of its own ended it
     const bool ok = rng.Chance(55);
-    std::string why = tb::Click(dialog, ok ? IDOK : IDCANCEL);
+    const int button = ok ? IDOK : IDCANCEL;
+    std::string why = tb::Click(dialog, button);
     world.Note(std::string("  dialog: ") + (ok ? "OK" : "Cancel") + (why.empty() ? "" : " (" + why + ")"));
     if (!why.empty() && IsWindow(dialog)) {
         why = tb::Click(dialog, IDCANCEL);
@@ -87,6 +88,9 @@ void PlayDialog(HWND dialog) {
     }
     World& world = *currentWorld;
     const std::string caption = tb::WindowText(dialog);
+    // The first dialog of a process can be activated before its modal loop has shown it;
+    // show it as the loop would, so that its controls can be used.
+    if (!IsWindowVisible(dialog)) ShowWindow(dialog, SW_SHOWNORMAL);
     for (const DialogPlayer& player : DialogPlayers) {
         if (caption != player.caption) continue;
         world.Note("dialog \"" + caption + "\"");
@@ -169,7 +173,104 @@ void PlayPageAction(HWND page, tb::Sheet& sheet, Rng& rng, World& world) {
     world.Note("page: " + what + (why.empty() ? "" : " (" + why + ")"));
 }
 
+// ---------------------------------------------------------------- checking the players
+
+// An in-memory dialog template: a check box, a drop-down list of three items, OK and Cancel.
+std::vector<WORD> TestTemplate(const char* caption) {
+    std::vector<WORD> words;
+    auto dword = [&](DWORD value) {
+        words.push_back(LOWORD(value));
+        words.push_back(HIWORD(value));
+    };
+    auto text = [&](const char* value) {
+        for (; *value != '\0'; ++value) words.push_back(static_cast<BYTE>(*value));
+        words.push_back(0);
+    };
+    struct Item {
+        DWORD style;
+        WORD id, atom;  // 0x80 button, 0x85 combo box
+        const char* text;
+    };
+    const Item items[] = {{WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 100, 0x80, "Box"},
+                          {WS_CHILD | WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWNLIST | WS_VSCROLL, 101, 0x85, ""},
+                          {WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, 0x80, "OK"},
+                          {WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, 0x80, "Cancel"}};
+    dword(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME);
+    dword(0);
+    words.push_back(static_cast<WORD>(std::size(items)));
+    for (WORD value : {WORD(0), WORD(0), WORD(200), WORD(100)}) words.push_back(value);
+    words.push_back(0);  // no menu
+    words.push_back(0);  // the standard dialog class
+    text(caption);
+    WORD top = 10;
+    for (const Item& item : items) {
+        if (words.size() % 2 != 0) words.push_back(0);  // items start on a DWORD
+        dword(item.style);
+        dword(0);
+        for (WORD value : {WORD(10), top, WORD(80), WORD(60)}) words.push_back(value);
+        top = static_cast<WORD>(top + 15);
+        words.push_back(item.id);
+        words.push_back(0xFFFF);
+        words.push_back(item.atom);
+        text(item.text);
+        words.push_back(0);  // no creation data
+    }
+    return words;
+}
+
+INT_PTR CALLBACK TestDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    if (message == WM_INITDIALOG) {
+        for (const char* item : {"one", "two", "three"})
+            SendDlgItemMessageA(dialog, 101, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+        return TRUE;
+    }
+    if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
+        EndDialog(dialog, LOWORD(wParam));
+        return TRUE;
+    }
+    return FALSE;
+}
+
+// Shows a dialog with this caption to the players as the library would; its result.
+INT_PTR ShowTestDialog(const char* caption, World& world, Rng& rng) {
+    currentWorld = &world;
+    currentRng = &rng;
+    tb::SetDialogFallback(PlayDialog);
+    std::vector<WORD> words = TestTemplate(caption);
+    INT_PTR result = DialogBoxIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(words.data()),
+                                             nullptr, TestDialogProc, 0);
+    tb::Pump();
+    tb::SetDialogFallback(nullptr);
+    currentWorld = nullptr;
+    currentRng = nullptr;
+    return result;
+}
+
 }  // namespace
+
+std::vector<std::string> CheckDialogPlayers() {
+    std::vector<std::string> problems;
+    for (const DialogPlayer& player : DialogPlayers) {
+        for (uint64_t round = 0; round < 4; ++round) {
+            World world;
+            world.verbose = true;
+            Rng rng(round, 0);
+            INT_PTR result = ShowTestDialog(player.caption, world, rng);
+            if (result != IDOK && result != IDCANCEL)
+                problems.push_back(std::string("the player of \"") + player.caption + "\" did not end its dialog with OK "
+                                   "or Cancel (result " + std::to_string(result) + ")");
+            if (world.notes.empty() || world.notes[0] != std::string("dialog \"") + player.caption + "\"")
+                problems.push_back(std::string("no player took the dialog \"") + player.caption + "\"");
+            for (const Failure& failure : world.failures) problems.push_back(failure.detail);
+        }
+    }
+    World world;
+    Rng rng(0, 0);
+    if (ShowTestDialog("A dialog of someone else", world, rng) != IDCANCEL || world.failures.size() != 1 ||
+        world.failures[0].kind != "dialog")
+        problems.push_back("a dialog with an unknown caption was not reported and cancelled");
+    return problems;
+}
 
 void PlayCase(World& world, Rng& rng) {
     currentWorld = &world;

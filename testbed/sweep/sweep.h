@@ -68,6 +68,9 @@ DWORD ComNumberOf(const std::string& name);
 
 // play.cpp: the provider call, the page's actions and endings, the dialog players.
 void PlayCase(World& world, Rng& rng);
+// Shows a stand-in dialog under each player's caption, and one under a caption no player
+// knows; what went wrong (empty: every player ended its dialog with OK or Cancel).
+std::vector<std::string> CheckDialogPlayers();
 
 // texts.cpp: the message boxes the library may show.
 bool IsLibraryMessage(const std::string& text, const std::string& caption);
