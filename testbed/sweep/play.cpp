@@ -94,9 +94,9 @@ void PlayDialog(HWND dialog) {
     for (const DialogPlayer& player : DialogPlayers) {
         if (caption != player.caption) continue;
         world.Note("dialog \"" + caption + "\"");
-        // Set before OK is pressed: the rename happens inside the click.
-        if (player.okRenamesPorts) world.renameAllowed = true;
-        player.play(dialog, *currentRng, world);
+        // The registry is checked after the case, so OK's rename is allowed once it is known
+        // that OK ended the dialog; Cancel renames nothing.
+        if (player.play(dialog, *currentRng, world) && player.okRenamesPorts) world.renameAllowed = true;
         return;
     }
     world.Fail("dialog", "a dialog the library does not have appeared: \"" + caption + "\"");
