@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the build, the tests and the demo need on a Debian machine,
 # only what is missing: mingw-w64 (posix threads), Wine 8, CMake, GoogleTest
-# sources, ImageMagick and Wine's own fonts (pictures draw as on Windows).
+# sources, ImageMagick, Wine's own fonts (pictures draw as on Windows), and
+# cppcheck and clang-tidy for the static checks.
 set -euo pipefail
 need=()
 command -v x86_64-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-x86-64-posix)
@@ -14,6 +15,8 @@ command -v flock >/dev/null || need+=(util-linux)
 [ -f /usr/src/googletest/googletest/src/gtest-all.cc ] || need+=(googletest)
 [ -e /usr/bin/convert-im6.q16 ] || need+=(imagemagick)
 [ -f /usr/share/wine/fonts/marlett.ttf ] || need+=(fonts-wine)
+command -v cppcheck >/dev/null || need+=(cppcheck)
+command -v clang-tidy >/dev/null || need+=(clang-tidy)
 if [ ${#need[@]} -gt 0 ]; then
   sudo=""
   [ "$(id -u)" = 0 ] || sudo=sudo

@@ -117,6 +117,13 @@ std::vector<std::string> DosNameTargets(const std::string& name) {
     return std::vector<std::string>(entry->targets.rbegin(), entry->targets.rend());
 }
 
+std::map<std::string, std::vector<std::string>> DosNameTable() {
+    std::map<std::string, std::vector<std::string>> table;
+    for (const auto& entry : S().dosNames)
+        table[entry.name] = std::vector<std::string>(entry.targets.rbegin(), entry.targets.rend());
+    return table;
+}
+
 void RefuseDosName(const std::string& name) { S().refusedDosNames.push_back(name); }
 
 std::map<std::string, std::vector<std::string>> AllDosNames() {

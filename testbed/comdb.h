@@ -22,6 +22,8 @@ void SetComDbOpenFails(bool fails);   // ComDBOpen fails with ERROR_ACCESS_DENIE
 void DefineDosName(const std::string& name, const std::string& rawTarget);
 std::optional<std::string> DosNameTarget(const std::string& name);  // the current target
 std::vector<std::string> DosNameTargets(const std::string& name);    // current first
+// Every DOS name with its targets (current first).
+std::map<std::string, std::vector<std::string>> DosNameTable();
 void RefuseDosName(const std::string& name);  // defining it fails with ERROR_ACCESS_DENIED
 // Every DOS name with its targets, current first.
 std::map<std::string, std::vector<std::string>> AllDosNames();

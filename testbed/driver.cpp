@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <cstdio>
+#include <cstring>
 #include <deque>
 #include <map>
 #include <set>
@@ -28,7 +29,12 @@ struct Driver {
     std::vector<MessageBoxRecord> boxes;
     std::vector<std::string> unscripted;
     std::vector<HWND> sheets;            // open modeless sheets, for IsDialogMessage
+    std::function<void(HWND)> fallback;  // for dialogs that appear with nothing queued
+    int idleRounds = 2;
+    DWORD idlePauseMs = 10;
 };
+
+char crashNote[512] = "";
 
 Driver& D() {
     static Driver driver;
@@ -122,6 +128,15 @@ void AnswerMessageBox(HWND box) {
 }
 
 void ActOnDialog(HWND dialog) {
+    if (D().actions.empty() && D().fallback) {
+        try {
+            D().fallback(dialog);
+        } catch (...) {
+            ReportProblem("dialog fallback threw");
+        }
+        Watch(dialog);
+        return;
+    }
     if (D().actions.empty()) {
         std::string caption = WindowText(dialog);
         D().unscripted.push_back(caption);
@@ -218,9 +233,11 @@ LONG WINAPI OnCrash(EXCEPTION_POINTERS* info) {
     if (GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                            static_cast<LPCSTR>(address), &owner))
         GetModuleFileNameA(owner, module, sizeof module);
-    char line[MAX_PATH + 96];
-    int length = snprintf(line, sizeof line, "crash: exception 0x%08lx at %p in %s\n",
-                          info->ExceptionRecord->ExceptionCode, address, module);
+    char line[MAX_PATH + 96 + sizeof crashNote];
+    int length = snprintf(line, sizeof line, "crash: exception 0x%08lx at %p in %s%s%s\n",
+                          info->ExceptionRecord->ExceptionCode, address, module, crashNote[0] ? "; " : "", crashNote);
+    if (length < 0) length = 0;
+    if (length >= static_cast<int>(sizeof line)) length = static_cast<int>(sizeof line) - 1;
     DWORD written = 0;
     WriteFile(GetStdHandle(STD_ERROR_HANDLE), line, static_cast<DWORD>(length), &written, nullptr);
     TerminateProcess(GetCurrentProcess(), 0xC0DE);
@@ -260,6 +277,19 @@ void InstallCrashHandler() {
     AddVectoredExceptionHandler(1, OnFault);
 }
 
+void SetCrashNote(const std::string& note) {
+    size_t length = note.size() < sizeof crashNote - 1 ? note.size() : sizeof crashNote - 1;
+    memcpy(crashNote, note.data(), length);
+    crashNote[length] = '\0';
+}
+
+void SetDialogFallback(std::function<void(HWND)> fallback) { D().fallback = std::move(fallback); }
+
+void SetPumpPace(int idleRounds, DWORD pauseMs) {
+    D().idleRounds = idleRounds < 1 ? 1 : idleRounds;
+    D().idlePauseMs = pauseMs;
+}
+
 void InstallUiDriver() {
     if (D().hook != nullptr) return;
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
@@ -283,9 +313,9 @@ void ResetUiDriver() {
 void Pump() {
     // Idle rounds let timers that are about to fall due run too; bounded so a busy
     // window cannot hold the test.
-    constexpr int IdleRounds = 2, MaxRounds = 200;
+    constexpr int MaxRounds = 200;
     int idle = 0;
-    for (int round = 0; round < MaxRounds && idle < IdleRounds; ++round) {
+    for (int round = 0; round < MaxRounds && idle < D().idleRounds; ++round) {
         bool any = false;
         MSG message;
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -298,7 +328,7 @@ void Pump() {
             idle = 0;
         } else {
             ++idle;
-            ::Sleep(10);
+            ::Sleep(D().idlePauseMs);
         }
     }
 }

@@ -19,7 +19,10 @@ void ReportProblem(const std::string& problem);
 
 // Once per process, on the thread that runs the library.
 void InstallCrashHandler();  // a crash ends the process with exit code 0xC0DE, after a line on stderr
-void InstallUiDriver();      // WH_CBT hook on this thread (idempotent); loads the common controls
+void InstallUiDriver();
+// A note the crash line ends with (what was running), kept in a fixed buffer so the crash
+// handler needs no allocation.
+void SetCrashNote(const std::string& note);      // WH_CBT hook on this thread (idempotent); loads the common controls
 
 // Every message box is recorded and answered with its OK button (or its first push button).
 struct MessageBoxRecord {
@@ -38,9 +41,15 @@ void QueueDialogAction(std::function<void(HWND dialog)> action);
 size_t PendingDialogActions();
 std::vector<std::string> UnscriptedDialogs();  // their captions
 void ResetUiDriver();                          // forgets records and queued actions
+// What happens to a dialog that appears with nothing queued: by default it is reported and
+// cancelled; a fallback takes it instead (and must end it). An empty function restores the default.
+void SetDialogFallback(std::function<void(HWND dialog)> fallback);
 
 // Runs posted messages and due timers until the queue stays empty a little while.
 void Pump();
+// How long Pump waits for the queue to stay empty: idle rounds of a pause each (2 x 10 ms by
+// default). Programs that drive thousands of pages may shorten it.
+void SetPumpPace(int idleRounds, DWORD pauseMs);
 
 // A modeless property sheet; destroying it releases its pages.
 struct Sheet {

@@ -152,6 +152,13 @@ HMODULE LoadLibraryUnderTest() {
     return loaded.module;
 }
 
+HMODULE ReloadLibraryUnderTest() {
+    Loaded& loaded = L();
+    if (loaded.module != nullptr) FreeLibrary(loaded.module);
+    loaded = Loaded();
+    return LoadLibraryUnderTest();
+}
+
 std::string LibraryLoadError() { return L().error; }
 
 ProviderFn Provider() {

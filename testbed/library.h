@@ -15,6 +15,9 @@ using ProviderFn = BOOL(WINAPI*)(PSP_PROPSHEETPAGE_REQUEST, LPFNADDPROPSHEETPAGE
 // imports. Null when it cannot be loaded; LibraryLoadError says why.
 HMODULE LoadLibraryUnderTest();
 std::string LibraryLoadError();
+// Unloads the library (its pages must be gone) and loads it afresh, so that its process-wide
+// values start over; the imports are redirected again.
+HMODULE ReloadLibraryUnderTest();
 ProviderFn Provider();  // SerialPropPageProvider, or null
 
 struct Redirection {

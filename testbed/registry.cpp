@@ -94,6 +94,10 @@ bool WriteBinary(const std::string& path, const char* name, const std::string& b
     return SetRaw(path, name, REG_BINARY, bytes.data(), static_cast<DWORD>(bytes.size()));
 }
 
+bool WriteRaw(const std::string& path, const char* name, DWORD type, const std::string& bytes) {
+    return SetRaw(path, name, type, bytes.data(), static_cast<DWORD>(bytes.size()));
+}
+
 bool DeleteValue(const std::string& path, const char* name) {
     Key key = OpenKey(path, KEY_SET_VALUE);
     if (!key.valid()) return false;

@@ -34,5 +34,7 @@ bool WriteDword(const std::string& path, const char* name, DWORD value);
 bool WriteString(const std::string& path, const char* name, const std::string& value);
 bool WriteBinary(const std::string& path, const char* name, const std::string& bytes);
 bool DeleteValue(const std::string& path, const char* name);
+// Any type and any bytes, exactly as given (no terminating zero is added).
+bool WriteRaw(const std::string& path, const char* name, DWORD type, const std::string& bytes);
 
 }  // namespace tb

@@ -12,3 +12,4 @@
 #include "reg_export.h"
 #include "registry.h"
 #include "counting.h"
+#include "snapshot.h"

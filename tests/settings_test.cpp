@@ -124,6 +124,46 @@ TEST_F(SettingsTest, EmptyKeysLoadDefaultsAndStoreThem) {
     }
 }
 
+// Reads take 4 bytes whatever the type: anything longer loads the default, anything that
+// fits is taken as its bytes. Writes are always 4-byte REG_DWORDs.
+TEST_F(SettingsTest, ValuesOfAnyShapeLoadSafelyAndAreStoredAsDwords) {
+    tb::BoardSpec spec;
+    spec.deviceType = 0x45010000;
+    spec.portNames = false;
+    OpenedPage opened;
+    auto board = tb::MakeBoard(spec);
+    ASSERT_TRUE(board);
+    const std::string key = board->ChildKey(0);
+    const uint64_t one = 1;
+    ASSERT_TRUE(tb::WriteRaw(key, "PortType", REG_SZ, std::string("RS-485\0", 7)));
+    ASSERT_TRUE(tb::WriteRaw(key, "UartType", REG_QWORD, std::string(reinterpret_cast<const char*>(&one), 8)));
+    ASSERT_TRUE(tb::WriteRaw(key, "RxFifo", REG_BINARY, std::string("\x10\x00\x00", 3)));
+    ASSERT_TRUE(tb::WriteRaw(key, "TxFifo", REG_SZ, std::string("COM", 3)));  // no terminating zero
+    ASSERT_TRUE(tb::WriteRaw(key, "TxFifo_10", REG_BINARY, std::string(8, '\x7F')));
+    ASSERT_TRUE(tb::WriteRaw(key, "PortName", REG_SZ, std::string(300, 'C')));
+    opened.board = std::move(board);
+    opened.offered = tb::CallProvider(*opened.board);
+    ASSERT_EQ(1u, opened.offered.pages.size());
+    opened.sheet = tb::OpenSheet(opened.offered.pages);
+    ASSERT_NE(nullptr, opened.page = opened.sheet.Page());
+    EXPECT_EQ("RS-232", tb::Text(opened.page, IDC_INTERFACE));
+    EXPECT_EQ("16C550/PCI", tb::Text(opened.page, IDC_UART));
+    ASSERT_TRUE(tb::PressOk(opened.sheet));
+
+    const tb::RegistrySnapshot stored = tb::SnapshotRegistry({key});
+    for (const char* name : SaveValues) {
+        auto value = stored.values.find(key + "|" + name);
+        ASSERT_NE(stored.values.end(), value) << name;
+        EXPECT_EQ(static_cast<DWORD>(REG_DWORD), value->second.type) << name;
+        EXPECT_EQ(4u, value->second.data.size()) << name;
+    }
+    EXPECT_EQ(16u, opened.board->ChildDword(0, "RxFifo"));
+    EXPECT_EQ(0x4F43u, opened.board->ChildDword(0, "TxFifo"));  // the low 16 bits of "COM"
+    EXPECT_EQ(0u, opened.board->ChildDword(0, "TxFifo_10"));
+    EXPECT_EQ(1u, MessageTexts().size());  // the PortName that does not fit
+    EXPECT_EQ(static_cast<DWORD>(REG_SZ), stored.values.at(key + "|PortType").type);  // not the page's to store
+}
+
 TEST_F(SettingsTest, InterfaceChoiceNeedsASelectableInterface) {
     // HwPortType other than 3: the stored interface is kept whatever the slot holds.
     {

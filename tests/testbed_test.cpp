@@ -211,4 +211,39 @@ TEST(DeviceSets, ListWalkingLookupsFindTheSameElementsAndAreCounted) {
     EXPECT_GE(indexed.size(), 5u);
     EXPECT_EQ(indexed, elements(true));
     sa::SetupDiDestroyDeviceInfoList(set);
+
+TEST(RegistrySnapshot, ReportsEveryKeyAndValueChangeBelowItsRoots) {
+    const std::string root = "SOFTWARE\\ZtuiSnapshotTest";
+    tb::DeleteTree(root);
+    ASSERT_TRUE(tb::CreateKey(root + "\\Kept"));
+    ASSERT_TRUE(tb::CreateKey(root + "\\Gone"));
+    ASSERT_TRUE(tb::WriteDword(root + "\\Kept", "Same", 1));
+    ASSERT_TRUE(tb::WriteDword(root + "\\Kept", "Changed", 1));
+    ASSERT_TRUE(tb::WriteRaw(root + "\\Kept", "Retyped", REG_BINARY, std::string("\x01\0\0\0", 4)));
+    ASSERT_TRUE(tb::WriteString(root + "\\Kept", "Removed", "COM5"));
+    const tb::RegistrySnapshot before = tb::SnapshotRegistry({root, "SOFTWARE\\ZtuiNoSuchKey"});
+
+    ASSERT_TRUE(tb::WriteDword(root + "\\Kept", "Changed", 2));
+    ASSERT_TRUE(tb::WriteRaw(root + "\\Kept", "Retyped", REG_DWORD, std::string("\x01\0\0\0", 4)));
+    ASSERT_TRUE(tb::DeleteValue(root + "\\Kept", "Removed"));
+    ASSERT_TRUE(tb::WriteDword(root + "\\Kept", "Added", 0));
+    ASSERT_TRUE(tb::DeleteTree(root + "\\Gone"));
+    ASSERT_TRUE(tb::CreateKey(root + "\\New"));
+    std::vector<std::string> seen;
+    for (const tb::RegistryChange& change : tb::DiffRegistry(before, tb::SnapshotRegistry({root})))
+        seen.push_back(tb::Describe(change));
+    tb::DeleteTree(root);
+
+    const std::string kept = "HKLM\\" + root + "\\Kept value ";
+    std::vector<std::string> expected = {
+        "key created: HKLM\\" + root + "\\New",
+        "key deleted: HKLM\\" + root + "\\Gone",
+        "value added: " + kept + "\"Added\" = REG_DWORD 0x0",
+        "value changed: " + kept + "\"Changed\" from REG_DWORD 0x1 to REG_DWORD 0x2",
+        "value changed: " + kept + "\"Retyped\" from type 3, 4 bytes to REG_DWORD 0x1",
+        "value deleted: " + kept + "\"Removed\" (was REG_SZ \"COM5\" (5 bytes))",
+    };
+    std::sort(seen.begin(), seen.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(seen, expected);
 }

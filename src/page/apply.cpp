@@ -12,7 +12,7 @@ LRESULT OnSettingsNotify(PageState* page, WPARAM, const NMHDR* header) {
     if (header == nullptr || header->code != static_cast<UINT>(PSN_APPLY)) return 0;
     BoardRecord* board = page->board;
     const int rows = PageRowCount(page);
-    for (int row = 0; row < rows && row < MaxPortSlots; ++row) {
+    for (int row = 0; row < rows && row < MaxPageRows; ++row) {
         HWND box = page->modeCombos[row];
         if (box == nullptr) continue;
         int32_t mode = 0;  // no selection stores the first mode

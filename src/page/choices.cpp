@@ -70,7 +70,9 @@ WPARAM FillBox(HWND box, const ChoiceList& list, uint32_t value) {
     return matched;
 }
 
-bool IsPageRow(int row) { return row >= 0 && row < MaxPageRows && row < MaxPortSlots; }
+// Every page row has a port slot.
+static_assert(MaxPageRows <= MaxPortSlots);
+bool IsPageRow(int row) { return row >= 0 && row < MaxPageRows; }
 
 }  // namespace
 
