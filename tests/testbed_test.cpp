@@ -211,6 +211,7 @@ TEST(DeviceSets, ListWalkingLookupsFindTheSameElementsAndAreCounted) {
     EXPECT_GE(indexed.size(), 5u);
     EXPECT_EQ(indexed, elements(true));
     sa::SetupDiDestroyDeviceInfoList(set);
+}
 
 TEST(RegistrySnapshot, ReportsEveryKeyAndValueChangeBelowItsRoots) {
     const std::string root = "SOFTWARE\\ZtuiSnapshotTest";
