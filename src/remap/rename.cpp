@@ -284,11 +284,9 @@ int RenameComPort(PortNameRemapState* state, int oldNumber, int newNumber, PortR
     // driver's device is not this port's either, and is left to its owner.
     // One byte more than asked for: the first target always ends in a zero.
     char target[DosTargetLength + 1] = {};
-    if (QueryDosDeviceA(oldName, target, DosTargetLength) == 0) {
-        ShowFailure(MsgNoDosName);
-    } else if (QueryDosDeviceA(oldName, target, DosTargetLength) == 0) {
-        return 0;
-    } else if (!IsDriverDeviceObject(target)) {
+    const bool hasDosName = QueryDosDeviceA(oldName, target, DosTargetLength) != 0;
+    if (hasDosName && QueryDosDeviceA(oldName, target, DosTargetLength) == 0) return 0;
+    if (!hasDosName || !IsDriverDeviceObject(target)) {
         ShowFailure(MsgNoDosName);
     } else {
         if (!MoveDosName(oldName, newName, target)) return 0;
