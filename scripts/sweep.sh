@@ -13,7 +13,7 @@ scripts/deps.sh
 cmake -S . -B build -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"$(nproc)" --target ztui-sweep >/dev/null
 # A prefix of its own: the sweep rewrites shared stores (device map, ComDB) while it runs.
-prefix="$PWD/build/sweep-prefix"
+prefix="${ZTUI_SWEEP_PREFIX:-$PWD/build/sweep-prefix}"  # another prefix lets two seeds run side by side
 cd build/bin
 status=0
 ../../scripts/wine-run "$prefix" ztui-sweep.exe "${args[@]}" || status=$?
