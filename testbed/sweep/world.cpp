@@ -497,9 +497,20 @@ DWORD NumberOfStored(const tb::RegistryValue& value) {
 struct Allowance {
     const World& world;
     std::vector<std::string> childKeys, childEnumKeys;
-    std::set<DWORD> boardNumbers;  // before and after: the names a rename may touch
+    std::set<DWORD> boardNumbers;    // before and after: the board's own names
+    std::set<DWORD> foreignNumbers;  // names the device map gave other devices before the case
 
-    explicit Allowance(const World& w) : world(w) {
+    Allowance(const World& w, const tb::RegistrySnapshot& before) : world(w) {
+        // A rename may use any name no other device holds: the exchange parks a
+        // port under a free temporary name (COM3 upward) on its way.
+        const std::string mapPrefix = std::string(tb::SerialCommPath) + "|";
+        for (const auto& [path, value] : before.values) {
+            if (path.size() <= mapPrefix.size() || !Same(path.substr(0, mapPrefix.size()), mapPrefix)) continue;
+            const std::string device = path.substr(mapPrefix.size());
+            const auto& own = w.board->deviceObjects;
+            if (std::none_of(own.begin(), own.end(), [&](const std::string& d) { return Same(d, device); }))
+                if (DWORD number = NumberOfStored(value)) foreignNumbers.insert(number);
+        }
         const tb::Board& board = *w.board;
         for (size_t i = 0; i < board.children.size(); ++i) {
             childKeys.push_back(board.ChildKey(static_cast<int>(i)));
@@ -517,13 +528,18 @@ struct Allowance {
         return std::any_of(childEnumKeys.begin(), childEnumKeys.end(),
                            [&](const std::string& k) { return Same(k, key); });
     }
-    bool Renames(DWORD number) const { return world.renameAllowed && boardNumbers.count(number) != 0; }
+    bool Renames(DWORD number) const {
+        return world.renameAllowed && number != 0 &&
+               (boardNumbers.count(number) != 0 || foreignNumbers.count(number) == 0);
+    }
 
     // Empty when the library may make this change; otherwise why not.
     std::string Judge(const tb::RegistryChange& change) const {
         using Kind = tb::RegistryChange::Kind;
         const bool written = change.kind == Kind::ValueAdded || change.kind == Kind::ValueChanged;
         const std::string boardKey = world.board->BoardKey();
+        // Claiming a name creates the COM name database where there is none.
+        if (change.kind == Kind::KeyAdded && Same(change.key, tb::ComDbKeyPath) && world.renameAllowed) return "";
         if (change.kind == Kind::KeyAdded) return "the library creates no key";
         if (change.kind == Kind::KeyRemoved) {
             // Config Clear deletes a mark stored as a subkey of the board's key.
@@ -562,16 +578,20 @@ struct Allowance {
             return "a device map entry that is not the board's port, or not during a rename";
         }
         if (Same(change.key, PortsPath)) {
-            if (change.value.size() > 4 && change.value.back() == ':' && Renames(ComNumberOf(change.value)) &&
-                change.kind != Kind::ValueChanged)
+            if (change.value.size() > 4 && change.value.back() == ':' && Renames(ComNumberOf(change.value)))
                 return "";
             return "a Ports value that is not the board's port, or not during a rename";
         }
-        if (Same(change.key, tb::ComDbKeyPath) && Same(change.value, "ComDB") && change.kind == Kind::ValueChanged &&
-            change.before.data.size() == change.after.data.size()) {
-            for (size_t bit = 0; bit < change.before.data.size() * 8; ++bit) {
-                bool was = (static_cast<BYTE>(change.before.data[bit / 8]) >> (bit % 8)) & 1;
-                bool is = (static_cast<BYTE>(change.after.data[bit / 8]) >> (bit % 8)) & 1;
+        if (Same(change.key, tb::ComDbKeyPath) && Same(change.value, "ComDB") &&
+            (change.kind == Kind::ValueAdded ||
+             (change.kind == Kind::ValueChanged && change.before.data.size() <= change.after.data.size()))) {
+            // A database that grows (or is created) by a claim starts with its new bytes clear.
+            auto bitOf = [](const std::string& bytes, size_t bit) {
+                return bit / 8 < bytes.size() && ((static_cast<BYTE>(bytes[bit / 8]) >> (bit % 8)) & 1) != 0;
+            };
+            for (size_t bit = 0; bit < change.after.data.size() * 8; ++bit) {
+                bool was = bitOf(change.before.data, bit);
+                bool is = bitOf(change.after.data, bit);
                 if (was != is && !Renames(static_cast<DWORD>(bit + 1)))
                     return "COM" + std::to_string(bit + 1) + " changed in the COM name database";
             }
@@ -587,7 +607,7 @@ void CheckRegistryChanges(World& world, const tb::RegistrySnapshot& before, cons
                           const std::map<std::string, std::vector<std::string>>& dosBefore,
                           const std::map<std::string, std::vector<std::string>>& dosAfter) {
     if (!world.board) return;
-    Allowance allowance(world);
+    Allowance allowance(world, before);
     for (const tb::RegistryChange& change : tb::DiffRegistry(before, after)) {
         std::string why = allowance.Judge(change);
         if (!why.empty()) world.Fail("registry", tb::Describe(change) + ": " + why);
