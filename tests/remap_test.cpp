@@ -349,3 +349,23 @@ TEST_F(RemapTest, AnotherDeviceUnderThePortsOldNameIsLeftAlone) {
         tb::ClearMessageBoxes();
     }
 }
+
+TEST_F(RemapTest, PortNameThatReadsAsAnotherDevicesNameLeavesThatDeviceAlone) {
+    const std::string ports = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
+    tb::ForeignPort modem(77, "\\Device\\ZtModem" + std::to_string(GetCurrentProcessId()));
+    ASSERT_TRUE(tb::WriteString(ports, "COM77:", "1200,n,8,1"));
+    OpenedPage opened;
+    ASSERT_TRUE(OpenPage(ComPorts(2, 60), &opened));
+    const tb::Board& board = *opened.board;
+    // Port 0's damaged name reads as COM77, the modem's.
+    ASSERT_TRUE(tb::WriteString(board.ChildKey(0), "PortName", "COM77x"));
+    ASSERT_TRUE(Remap(opened.page, 90));
+    EXPECT_EQ((std::vector<std::string>{"COM77x", "COM91"}), PortNames(board));
+    EXPECT_EQ(std::vector<std::string>{MsgRenameFailed}, MessageTexts());
+    EXPECT_EQ("1200,n,8,1", tb::ReadString(ports, "COM77:"));
+    EXPECT_FALSE(tb::ReadString(ports, "COM90:"));
+    EXPECT_EQ(modem.device, tb::DosNameTarget("COM77"));
+    EXPECT_EQ("COM77", tb::ReadString(tb::SerialCommPath, modem.device.c_str()));
+    EXPECT_TRUE(tb::ComDbInUse(77));
+    tb::DeleteValue(ports, "COM77:");
+}

@@ -246,8 +246,11 @@ int RemapBoardPortNames(PortNameRemapState* state) {
             if (!ReadString(key.key, "PortName", name, ComNameSize) || !ComNumberOf(name, &current)) current = 0;
         }
         if (current == target) continue;
-        // A port whose current name cannot be read cannot be found in the other places.
-        if (current == 0) {
+        // A port whose current name cannot be read cannot be found in the other
+        // places; one whose name reads as another device's (a damaged PortName
+        // such as "COM5x" next to that device's COM5) cannot be told apart from
+        // that device there, so its stores are left to their owner.
+        if (current == 0 || ComTableEntry(comNameForeign, current)) {
             ShowFailure(MsgRenameFailed, CaptionRemapError, state->dialogWindow);
             result = 0;
             continue;
