@@ -353,6 +353,7 @@ TEST_F(RemapTest, AnotherDeviceUnderThePortsOldNameIsLeftAlone) {
 TEST_F(RemapTest, PortNameThatReadsAsAnotherDevicesNameLeavesThatDeviceAlone) {
     const std::string ports = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
     tb::ForeignPort modem(77, "\\Device\\ZtModem" + std::to_string(GetCurrentProcessId()));
+    tb::DeleteValue(ports, "COM90:");
     ASSERT_TRUE(tb::WriteString(ports, "COM77:", "1200,n,8,1"));
     OpenedPage opened;
     ASSERT_TRUE(OpenPage(ComPorts(2, 60), &opened));
@@ -368,4 +369,5 @@ TEST_F(RemapTest, PortNameThatReadsAsAnotherDevicesNameLeavesThatDeviceAlone) {
     EXPECT_EQ("COM77", tb::ReadString(tb::SerialCommPath, modem.device.c_str()));
     EXPECT_TRUE(tb::ComDbInUse(77));
     tb::DeleteValue(ports, "COM77:");
+    tb::DeleteValue(ports, "COM90:");
 }
