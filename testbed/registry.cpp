@@ -95,7 +95,10 @@ bool WriteBinary(const std::string& path, const char* name, const std::string& b
 }
 
 bool WriteRaw(const std::string& path, const char* name, DWORD type, const std::string& bytes) {
-    return SetRaw(path, name, type, bytes.data(), static_cast<DWORD>(bytes.size()));
+    // RegSetValueExA counts a string's terminating zero when the caller left it out but it
+    // follows in memory; a byte other than zero after the data keeps the string unterminated.
+    const std::string data = bytes + '\x01';
+    return SetRaw(path, name, type, data.data(), static_cast<DWORD>(bytes.size()));
 }
 
 bool DeleteValue(const std::string& path, const char* name) {

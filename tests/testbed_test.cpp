@@ -248,3 +248,18 @@ TEST(RegistrySnapshot, ReportsEveryKeyAndValueChangeBelowItsRoots) {
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(seen, expected);
 }
+
+// Hostile strings must reach the registry as written: a name without its terminating
+// zero stays without it, and one with it keeps exactly one.
+TEST(Registry, WriteRawStoresStringsExactly) {
+    const std::string root = "SOFTWARE\\ZtuiRawTest";
+    ASSERT_TRUE(tb::CreateKey(root));
+    for (DWORD type : {DWORD(REG_SZ), DWORD(REG_EXPAND_SZ), DWORD(REG_MULTI_SZ)}) {
+        SCOPED_TRACE(type);
+        for (const std::string& bytes : {std::string("COM5"), std::string("COM5\0", 5), std::string("COM5\0COM6\0\0", 11)}) {
+            ASSERT_TRUE(tb::WriteRaw(root, "Value", type, bytes));
+            EXPECT_EQ(bytes, tb::ReadBinary(root, "Value"));
+        }
+    }
+    tb::DeleteTree(root);
+}
