@@ -322,7 +322,7 @@ TEST_F(LegacyTest, NineBitModeOpensWithDefaultsAndStoresBothSections) {
     auto opened = OpenLegacyPage(FourSerial, 4);
     const tb::Board& board = *opened->board;
     // A name that fills the 16 bytes the title is read into, without a terminating zero.
-    ASSERT_TRUE(tb::WriteBinary(board.ChildKey(1), "PortName", "COM1234567890123"));
+    ASSERT_TRUE(tb::WriteRaw(board.ChildKey(1), "PortName", REG_SZ, "COM1234567890123"));
     ASSERT_TRUE(RunDialog(*opened, IDC_NINE_BIT, [](HWND dialog) {
         EXPECT_EQ("9-bit Mode Setting", tb::WindowText(dialog));
         for (int section = 0; section < 2; ++section) {

@@ -198,7 +198,7 @@ INT_PTR OnIoRemapInit(IoRemapState* state) {
         if (layout.labelChild[list] < 0) continue;
         RegKey key(OpenChildKey(state->board, layout.labelChild[list]));
         char name[PortNameSize + 1];
-        if (ReadText(key.key, "PortName", name, PortNameSize)) SetWindowTextA(state->portLabels[list], name);
+        if (ReadString(key.key, "PortName", name, PortNameSize)) SetWindowTextA(state->portLabels[list], name);
     }
     LoadAddressSelections(state);
     return TRUE;

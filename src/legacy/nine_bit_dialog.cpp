@@ -70,7 +70,7 @@ void OpenSection(NineBitModeState* state, int section) {
 
     RegKey key(OpenChildKey(state->board, section));
     char name[PortNameSize + 1];
-    if (ReadText(key.key, "PortName", name, PortNameSize)) SetWindowTextA(state->groupBoxes[section], name);
+    if (ReadString(key.key, "PortName", name, PortNameSize)) SetWindowTextA(state->groupBoxes[section], name);
 
     // Missing switches are created at once so that the driver finds them.
     DWORD enable = 0;

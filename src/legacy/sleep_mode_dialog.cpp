@@ -35,7 +35,7 @@ void OpenBox(SleepModeState* state, int box) {
     RegKey key(OpenChildKey(state->board, box));
 
     char name[PortNameSize + 1];
-    if (ReadText(key.key, "PortName", name, PortNameSize)) {
+    if (ReadString(key.key, "PortName", name, PortNameSize)) {
         name[MaxShownNameLength] = '\0';
         char text[BoxTextSize];
         FormatText(text, sizeof(text), BoxTextFormat, name);

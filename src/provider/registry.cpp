@@ -38,18 +38,6 @@ DWORD ReadDword(HKEY key, const char* name, DWORD defaultValue) {
     return value;
 }
 
-bool ReadText(HKEY key, const char* name, char* buffer, DWORD size) {
-    buffer[0] = '\0';
-    if (key == nullptr) return false;
-    DWORD length = size;
-    if (RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &length) != ERROR_SUCCESS) {
-        buffer[0] = '\0';
-        return false;
-    }
-    buffer[length < size ? length : size] = '\0';
-    return true;
-}
-
 bool WriteDword(HKEY key, const char* name, DWORD value) {
     return RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value)) ==
            ERROR_SUCCESS;
@@ -65,7 +53,9 @@ bool ReadString(HKEY key, const char* name, char* storage, DWORD size) {
     storage[0] = '\0';
     if (key == nullptr) return false;
     DWORD got = size;
-    if (RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(storage), &got) != ERROR_SUCCESS) {
+    DWORD type = REG_NONE;
+    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(storage), &got) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ)) {
         storage[0] = '\0';
         return false;
     }

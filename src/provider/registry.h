@@ -33,17 +33,14 @@ DWORD ReadDword(HKEY key, const char* name, DWORD defaultValue);
 // is missing or does not fit 4 bytes.
 bool QueryDword(HKEY key, const char* name, DWORD* value);
 bool WriteDword(HKEY key, const char* name, DWORD value);
-// Reads a string value of at most `size` bytes into `buffer`, which holds
-// size + 1 bytes, and terminates it: stored data need not end with a zero.
-// False, with an empty buffer, when it cannot be read or is longer.
-bool ReadText(HKEY key, const char* name, char* buffer, DWORD size);
-
 // A key below HKEY_LOCAL_MACHINE; null when it cannot be opened.
 HKEY OpenMachineKey(const char* path, REGSAM access);
 
-// Reads a string value of at most size bytes into storage that holds size + 1
-// bytes, and terminates it: the registry need not store the terminating zero.
-// The registry type is not examined. On any failure storage holds "".
+// Reads a string value (REG_SZ or REG_EXPAND_SZ) of at most size bytes into
+// storage that holds size + 1 bytes, and terminates it: the registry need not
+// store the terminating zero. A value of another type is no name or text, even
+// when its bytes spell one ("COM5\0COM6" as REG_MULTI_SZ). On any failure,
+// a longer value included, storage holds "" and the result is false.
 bool ReadString(HKEY key, const char* name, char* storage, DWORD size);
 
 // COM names ("COM%d", and the Ports key's "COM%d:") live in 12-byte fields and
