@@ -350,24 +350,48 @@ TEST_F(RemapTest, AnotherDeviceUnderThePortsOldNameIsLeftAlone) {
     }
 }
 
-TEST_F(RemapTest, PortNameThatReadsAsAnotherDevicesNameLeavesThatDeviceAlone) {
+// A damaged PortName that reads as COM77 ("COM77x", "LPT77", a REG_MULTI_SZ starting
+// with "COM77") is not the name COM77: the stores of COM77 belong to whoever else uses
+// that name, a modem in the device map or only the line settings under the Ports key.
+TEST_F(RemapTest, PortNameThatOnlyReadsAsComNameLeavesThatNamesStoresAlone) {
     const std::string ports = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
-    tb::ForeignPort modem(77, "\\Device\\ZtModem" + std::to_string(GetCurrentProcessId()));
-    tb::DeleteValue(ports, "COM90:");
-    ASSERT_TRUE(tb::WriteString(ports, "COM77:", "1200,n,8,1"));
-    OpenedPage opened;
-    ASSERT_TRUE(OpenPage(ComPorts(2, 60), &opened));
-    const tb::Board& board = *opened.board;
-    // Port 0's damaged name reads as COM77, the modem's.
-    ASSERT_TRUE(tb::WriteString(board.ChildKey(0), "PortName", "COM77x"));
-    ASSERT_TRUE(Remap(opened.page, 90));
-    EXPECT_EQ((std::vector<std::string>{"COM77x", "COM91"}), PortNames(board));
-    EXPECT_EQ(std::vector<std::string>{MsgRenameFailed}, MessageTexts());
-    EXPECT_EQ("1200,n,8,1", tb::ReadString(ports, "COM77:"));
-    EXPECT_FALSE(tb::ReadString(ports, "COM90:"));
-    EXPECT_EQ(modem.device, tb::DosNameTarget("COM77"));
-    EXPECT_EQ("COM77", tb::ReadString(tb::SerialCommPath, modem.device.c_str()));
-    EXPECT_TRUE(tb::ComDbInUse(77));
-    tb::DeleteValue(ports, "COM77:");
-    tb::DeleteValue(ports, "COM90:");
+    const struct {
+        DWORD type;
+        std::string data;
+    } damaged[] = {{REG_SZ, std::string("COM77x\0", 7)},
+                   {REG_SZ, std::string("LPT77\0", 6)},
+                   {REG_SZ, std::string("COM 77\0", 7)},
+                   {REG_SZ, std::string("COM077\0", 7)},
+                   {REG_MULTI_SZ, std::string("COM77\0COM7\0\0", 12)},
+                   {REG_BINARY, std::string("COM77\0", 6)}};
+    for (bool modemListed : {true, false}) {
+        for (const auto& name : damaged) {
+            SCOPED_TRACE(::testing::Message() << (modemListed ? "modem listed, " : "Ports value only, ")
+                                              << tb::DescribeValue({name.type, name.data}));
+            std::unique_ptr<tb::ForeignPort> modem;
+            if (modemListed)
+                modem = std::make_unique<tb::ForeignPort>(77, "\\Device\\ZtModem" + std::to_string(GetCurrentProcessId()));
+            tb::DeleteValue(ports, "COM90:");
+            ASSERT_TRUE(tb::WriteString(ports, "COM77:", "1200,n,8,1"));
+            OpenedPage opened;
+            ASSERT_TRUE(OpenPage(ComPorts(2, 60), &opened));
+            const tb::Board& board = *opened.board;
+            ASSERT_TRUE(tb::WriteRaw(board.ChildKey(0), "PortName", name.type, name.data));
+            ASSERT_TRUE(tb::WriteString(board.ChildKey(1), "PortName", "com61"));  // letter case is no damage
+            ASSERT_TRUE(Remap(opened.page, 90));
+            EXPECT_EQ("COM91", board.ChildString(1, "PortName"));
+            EXPECT_EQ(name.data, tb::ReadBinary(board.ChildKey(0), "PortName"));
+            EXPECT_EQ(std::vector<std::string>{MsgRenameFailed}, MessageTexts());
+            EXPECT_EQ("1200,n,8,1", tb::ReadString(ports, "COM77:"));
+            EXPECT_FALSE(tb::ReadString(ports, "COM90:"));
+            EXPECT_FALSE(tb::DosNameTarget("COM90"));
+            if (modem) {
+                EXPECT_EQ(modem->device, tb::DosNameTarget("COM77"));
+                EXPECT_EQ("COM77", tb::ReadString(tb::SerialCommPath, modem->device.c_str()));
+                EXPECT_TRUE(tb::ComDbInUse(77));
+            }
+            tb::DeleteValue(ports, "COM77:");
+            tb::ClearMessageBoxes();
+        }
+    }
 }

@@ -212,9 +212,14 @@ bool IsDriverDeviceObject(const char* name) {
 }
 
 bool ComNumberOf(const char* name, int* number) {
-    if (name[0] == '\0' || name[1] == '\0' || name[2] == '\0') return false;
+    // Only the name itself is found in the other places: "LPT1", "COM05" or
+    // "COM5x" would lead the rename to whatever holds COM1 or COM5 there.
+    if ((name[0] | 0x20) != 'c' || (name[1] | 0x20) != 'o' || (name[2] | 0x20) != 'm') return false;
     int value = 0;
     if (!ScanDecimal(name + 3, &value) || !ValidComNumber(value)) return false;
+    char canonical[ComNameSize] = {};
+    FormatText(canonical, sizeof(canonical), "COM%d", value);
+    if (std::strcmp(canonical + 3, name + 3) != 0) return false;
     *number = value;
     return true;
 }

@@ -22,7 +22,9 @@ void SetComTableEntry(bool (&table)[ComTableSize], int number, bool value);
 // True for the device objects of this driver's ports, "\\Device\\Ztser...".
 bool IsDriverDeviceObject(const char* name);
 
-// The number after the first three characters of a COM name ("COM7" -> 7).
+// The number n of a port's name when the name is COMn itself (letters in any
+// case, n from 1 to 256, nothing before or after): "COM7" -> 7. False for any
+// other name, such as "COM07", "COM7x", "LPT7" or "COM 7".
 bool ComNumberOf(const char* name, int* number);
 
 struct PortNameRemapState {

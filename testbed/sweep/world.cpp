@@ -358,8 +358,11 @@ void BuildWorld(World& world, Rng& rng) {
     const int faultPercent = rng.Chance(60) ? 0 : static_cast<int>(2 + rng.Below(15));
 
     if (rng.Chance(70)) {
-        world.bystander = tb::MakeBoard(BystanderSpec(rng));
-        if (world.bystander) world.Note("bystander board with " + std::to_string(world.bystander->children.size()) + " ports");
+        const tb::BoardSpec bystander = BystanderSpec(rng);
+        world.bystander = tb::MakeBoard(bystander);
+        if (world.bystander)
+            world.Note("bystander board with " + std::to_string(world.bystander->children.size()) + " ports from COM" +
+                       std::to_string(bystander.firstComNumber));
     }
 
     tb::BoardSpec spec;
@@ -429,10 +432,16 @@ void BuildWorld(World& world, Rng& rng) {
             for (const NumberValue& value : BoardLevelNumbers()) PutNumber(rng, key, value, hostility);
         auto portName = PortNameValue(rng, i, firstNumber, hostility);
         PutRaw(key, "PortName", portName);
+        if (!portName)
+            world.Note("port " + std::to_string(i) + " has no PortName");
+        else if (portName->bytes != "COM" + std::to_string(firstNumber + i) + std::string(1, '\0'))
+            world.Note("port " + std::to_string(i) + " PortName " + tb::DescribeValue({portName->type, portName->bytes}));
+        // Whatever the value's type, the number its bytes seem to hold gets the other
+        // stores' values below, so that a library that misreads it has something to hit.
+        const std::string name = portName ? portName->bytes.substr(0, portName->bytes.find('\0')) : std::string();
+        const DWORD number = ComNumberOf(name);
+        if (number != 0) world.comNumbersBefore.push_back(number);
         if (portName && (portName->type == REG_SZ || portName->type == REG_EXPAND_SZ)) {
-            std::string name = portName->bytes.substr(0, portName->bytes.find('\0'));
-            DWORD number = ComNumberOf(name);
-            if (number != 0) world.comNumbersBefore.push_back(number);
             // Register the name as the driver does, for the renaming's stores.
             if (number >= 1 && number <= 256 && name.size() < 12 && name.compare(0, 3, "COM") == 0) {
                 std::string device = "\\Device\\Ztser" + std::to_string(world.index) + "_" + std::to_string(i);
@@ -494,10 +503,18 @@ DWORD NumberOfStored(const tb::RegistryValue& value) {
     return ComNumberOf(value.data.substr(0, value.data.find('\0')));
 }
 
+// n when a PortName value is the string COMn (any letter case, 1 <= n <= 256), else 0.
+DWORD PortNameNumber(const tb::RegistryValue& value) {
+    if (value.type != REG_SZ && value.type != REG_EXPAND_SZ) return 0;
+    const std::string name = value.data.substr(0, value.data.find('\0'));
+    const DWORD number = ComNumberOf(name);
+    return number >= 1 && number <= 256 && Same(name, "COM" + std::to_string(number)) ? number : 0;
+}
+
 struct Allowance {
     const World& world;
     std::vector<std::string> childKeys, childEnumKeys;
-    std::set<DWORD> boardNumbers;    // before and after: the board's own names
+    std::set<DWORD> boardNumbers;    // the names the board's ports had as the case began
     std::set<DWORD> foreignNumbers;  // names the device map gave other devices before the case
 
     Allowance(const World& w, const tb::RegistrySnapshot& before) : world(w) {
@@ -511,14 +528,16 @@ struct Allowance {
             if (std::none_of(own.begin(), own.end(), [&](const std::string& d) { return Same(d, device); }))
                 if (DWORD number = NumberOfStored(value)) foreignNumbers.insert(number);
         }
+        // A port owns the stores of COMn only when its PortName, as the case began, is the
+        // string COMn itself; "LPT1", "COM5x" or a REG_MULTI_SZ "COM5" own nothing there.
         const tb::Board& board = *w.board;
         for (size_t i = 0; i < board.children.size(); ++i) {
             childKeys.push_back(board.ChildKey(static_cast<int>(i)));
             childEnumKeys.push_back(tb::EnumKeyPath(board.children[i]));
-            if (auto name = board.ChildString(static_cast<int>(i), "PortName"))
-                if (DWORD number = ComNumberOf(*name)) boardNumbers.insert(number);
+            auto name = before.values.find(childKeys.back() + "|PortName");
+            if (name != before.values.end())
+                if (DWORD number = PortNameNumber(name->second)) boardNumbers.insert(number);
         }
-        boardNumbers.insert(w.comNumbersBefore.begin(), w.comNumbersBefore.end());
     }
 
     bool IsChildKey(const std::string& key) const {
