@@ -23,7 +23,7 @@ void SetComTableEntry(bool (&table)[ComTableSize], int number, bool value);
 bool IsDriverDeviceObject(const char* name);
 
 // The number n of a port's name when the name is COMn itself (letters in any
-// case, n from 1 to 256, nothing before or after): "COM7" -> 7. False for any
+// case, n from 1 to 4096, nothing before or after): "COM7" -> 7. False for any
 // other name, such as "COM07", "COM7x", "LPT7" or "COM 7".
 bool ComNumberOf(const char* name, int* number);
 

@@ -498,17 +498,20 @@ bool OneOf(const std::string& name, std::initializer_list<const char*> names) {
 
 bool IsDword(const tb::RegistryValue& value) { return value.type == REG_DWORD && value.data.size() == 4; }
 
+// The number of a device map entry that names a COM port ("COM5", and also "COM5x":
+// another device may hold COM5 under a damaged name), or 0 when it names none.
 DWORD NumberOfStored(const tb::RegistryValue& value) {
     if (value.type != REG_SZ) return 0;
-    return ComNumberOf(value.data.substr(0, value.data.find('\0')));
+    const std::string name = value.data.substr(0, value.data.find('\0'));
+    return Same(name.substr(0, 3), "COM") ? ComNumberOf(name) : 0;
 }
 
-// n when a PortName value is the string COMn (any letter case, 1 <= n <= 256), else 0.
+// n when a PortName value is the string COMn (any letter case, n from 1), else 0.
 DWORD PortNameNumber(const tb::RegistryValue& value) {
     if (value.type != REG_SZ && value.type != REG_EXPAND_SZ) return 0;
     const std::string name = value.data.substr(0, value.data.find('\0'));
     const DWORD number = ComNumberOf(name);
-    return number >= 1 && number <= 256 && Same(name, "COM" + std::to_string(number)) ? number : 0;
+    return number >= 1 && Same(name, "COM" + std::to_string(number)) ? number : 0;
 }
 
 struct Allowance {
