@@ -110,14 +110,19 @@ void FixTxListAtOne(AdvancedSettingsState* state, PortSettings* slot) {
     slot->txFifo10 = 1;
 }
 
+// A 16C550-family list: its four levels, an out-of-range level taken as the default.
+void Set550Level(HWND list, uint16_t* field, int level) {
+    if (level < 0 || level > Max550Level) level = Default550Level;
+    FillList(list, Levels550, 4);
+    Select(list, Item550(level));
+    *field = static_cast<uint16_t>(level);
+}
+
 void SetTxTriggerLevel(AdvancedSettingsState* state, int level) {
     PortSettings* slot = SelectedSlot(state->board);
     if (slot == nullptr) return;
     if (!Is105x(*slot)) {
-        if (level < 0 || level > Max550Level) level = Default550Level;
-        FillList(state->txList, Levels550, 4);
-        Select(state->txList, Item550(level));
-        slot->txFifo = static_cast<uint16_t>(level);
+        Set550Level(state->txList, &slot->txFifo, level);
         return;
     }
 
@@ -152,10 +157,7 @@ void SetRxTriggerLevel(AdvancedSettingsState* state, int level) {
     PortSettings* slot = SelectedSlot(state->board);
     if (slot == nullptr) return;
     if (!Is105x(*slot)) {
-        if (level < 0 || level > Max550Level) level = Default550Level;
-        FillList(state->rxList, Levels550, 4);
-        Select(state->rxList, Item550(level));
-        slot->rxFifo = static_cast<uint16_t>(level);
+        Set550Level(state->rxList, &slot->rxFifo, level);
         return;
     }
 
