@@ -26,7 +26,7 @@
 #include <functional>
 #include <string>
 
-#include "provider/catalogue.h"
+#include "core/catalogue.h"
 #include "resources/ids.h"
 #include "testbed.h"
 

@@ -1,6 +1,6 @@
 #include "demo_boards.h"
 
-#include "provider/catalogue.h"
+#include "core/catalogue.h"
 
 namespace tb {
 namespace {

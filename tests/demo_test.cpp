@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "page_fixture.h"
-#include "provider/catalogue.h"
+#include "core/catalogue.h"
 #include "testbed_support.h"
 
 namespace {

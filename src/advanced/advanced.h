@@ -3,7 +3,7 @@
 #pragma once
 #include <windows.h>
 
-#include "provider/board.h"
+#include "core/board.h"
 
 INT_PTR CALLBACK AdvancedSettingsProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

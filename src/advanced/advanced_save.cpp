@@ -1,9 +1,9 @@
 #include "advanced/advanced.h"
 
-#include "provider/registry.h"
+#include "core/port_values.h"
 
 int SaveAdvancedSettings(BoardRecord* board) {
     if (board == nullptr) return 1;
-    WritePortSettings(board, AdvancedSaveWriter);
+    WritePortSettings(board, AdvancedSaveWriter, MessageBoxReporter(nullptr));
     return 1;
 }

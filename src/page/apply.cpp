@@ -4,9 +4,9 @@
 #include <commctrl.h>
 #include <prsht.h>
 
-#include "page/choices.h"
+#include "core/catalogue.h"
+#include "core/rules.h"
 #include "page/page.h"
-#include "provider/catalogue.h"
 
 LRESULT OnSettingsNotify(PageState* page, WPARAM, const NMHDR* header) {
     if (header == nullptr || header->code != static_cast<UINT>(PSN_APPLY)) return 0;
@@ -15,9 +15,7 @@ LRESULT OnSettingsNotify(PageState* page, WPARAM, const NMHDR* header) {
     for (int row = 0; row < rows && row < MaxPageRows; ++row) {
         HWND box = page->modeCombos[row];
         if (box == nullptr) continue;
-        int32_t mode = 0;  // no selection stores the first mode
-        ChoiceValueAt(Rs422ModeList, SendMessageA(box, CB_GETCURSEL, 0, 0), &mode);
-        board->ports[row].portMode = static_cast<uint32_t>(mode);
+        board->ports[row].portMode = AppliedModeAt(SendMessageA(box, CB_GETCURSEL, 0, 0));
         if (!IsPanelBoard(board->deviceType)) ApplyToggleRules(page);
     }
     board->applyState = ApplyStateApplied;

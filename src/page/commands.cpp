@@ -7,10 +7,13 @@
 #include <shellapi.h>
 
 #include "advanced/advanced.h"
+#include "core/board_info.h"
+#include "core/catalogue.h"
+#include "core/rules.h"
+#include "core/texts.h"
 #include "legacy/legacy.h"
 #include "page/choices.h"
 #include "page/page.h"
-#include "provider/registry.h"
 #include "remap/remap.h"
 #include "resources/ids.h"
 
@@ -23,43 +26,23 @@ PortSettings* RowSlot(PageState* page, int row) {
 
 void OnInterfaceChange(PageState* page, int row) {
     PortSettings* slot = RowSlot(page, row);
-    if (slot == nullptr || slot->hwPortType != HwPortTypeSelectable) return;
+    if (slot == nullptr) return;
     HWND box = page->interfaceBoxes[row];
     if (box == nullptr) return;
     // A box whose text was typed over has no selection: nothing to choose then.
     const LRESULT position = SendMessageA(box, CB_GETCURSEL, 0, 0);
     int32_t value = 0;
-    if (!ChoiceValueAt(InterfaceList, position, &value)) return;
-
-    const ChoiceList* modes = nullptr;
-    switch (value) {
-    case PortRs232:
-        modes = &Rs232ModeList;
-        break;
-    case PortRs422:
-        modes = &Rs422ModeList;
-        break;
-    case PortRs485:
-        modes = &Rs485ModeList;
-        break;
-    default:
-        return;  // "UNKNOWN" and "No Panel" cannot be chosen
-    }
-    slot->portType = static_cast<uint32_t>(value);
+    InterfaceOutcome outcome = {};
+    if (!ChoiceValueAt(InterfaceList, position, &value) || !ChooseInterface(slot, value, &outcome)) return;
     SendMessageA(box, CB_SETCURSEL, static_cast<WPARAM>(position), 0);
-    FillModeCombo(page, *modes, row);
-    // RS-232 has no line mode and no auto toggle; RS-485 offers both buttons.
-    // The buttons' check state follows only on the next mode change.
-    const bool rs232 = value == static_cast<int32_t>(PortRs232);
-    EnableControl(page->modeCombos[row], !rs232);
-    if (rs232) {
-        EnableControl(page->swRadios[row], false);
-        EnableControl(page->hwRadios[row], false);
-        EnableControl(page->autoToggleGroups[row], false);
-        slot->outputControl = OutputOff;
-    } else if (value == static_cast<int32_t>(PortRs485)) {
-        EnableControl(page->swRadios[row], true);
-        EnableControl(page->hwRadios[row], true);
+    FillModeCombo(page, *outcome.modes, row);
+    EnableControl(page->modeCombos[row], outcome.modeBoxEnabled);
+    if (outcome.toggleButtons != Switch::Leave) {
+        EnableControl(page->swRadios[row], outcome.toggleButtons == Switch::On);
+        EnableControl(page->hwRadios[row], outcome.toggleButtons == Switch::On);
+    }
+    if (outcome.groupEnabled != Switch::Leave) {
+        EnableControl(page->autoToggleGroups[row], outcome.groupEnabled == Switch::On);
     }
 }
 
@@ -67,28 +50,9 @@ void OnModeChange(PageState* page, int row) {
     PortSettings* slot = RowSlot(page, row);
     if (slot == nullptr) return;
     page->board->selectedPort = row;
-    const LRESULT position =
-        page->modeCombos[row] != nullptr ? SendMessageA(page->modeCombos[row], CB_GETCURSEL, 0, 0) : CB_ERR;
-    int32_t mode = 0;  // no selection counts as the first entry
-    switch (slot->portType) {
-    case PortRs232:
-        ChoiceValueAt(Rs232ModeList, position, &mode);
-        slot->portMode = static_cast<uint32_t>(mode);
-        slot->outputControl = OutputOff;
-        slot->flowControl10 &= ~FlowHwAutoToggle;
-        break;
-    case PortRs422:
-        ChoiceValueAt(Rs422ModeList, position, &mode);
-        slot->portMode = static_cast<uint32_t>(mode);
-        break;
-    case PortRs485:
-        ChoiceValueAt(Rs485ModeList, position, &mode);
-        slot->portMode = static_cast<uint32_t>(mode);
-        break;
-    default:
-        slot->portMode = 0xFFFFFFFF;
-        break;
-    }
+    // No selection counts as the first entry.
+    ChooseMode(slot, page->modeCombos[row] != nullptr ? SendMessageA(page->modeCombos[row], CB_GETCURSEL, 0, 0)
+                                                      : CB_ERR);
     ApplyToggleRules(page);
 }
 
@@ -96,22 +60,14 @@ void OnSoftwareToggle(PageState* page, int id) {
     PortSettings* slot = RowSlot(page, (id - IDC_SW_FIRST) / 2);
     if (slot == nullptr) return;
     CheckRadioButton(page->dialogWindow, id, id + 1, id);
-    slot->outputControl = OutputSw;
-    slot->flowControl10 &= ~FlowHwAutoToggle;
-    Apply105xModeBit(slot);
-    slot->txFifo10 = 1;
-    slot->rxFifo10 = 8;
+    ChooseSoftwareToggle(slot);
 }
 
 void OnHardwareToggle(PageState* page, int id) {
     PortSettings* slot = RowSlot(page, (id - IDC_SW_FIRST) / 2);
     if (slot == nullptr) return;
     CheckRadioButton(page->dialogWindow, id - 1, id, id);
-    slot->outputControl = OutputHw;
-    slot->txFifo10 = 32;
-    slot->rxFifo10 = 16;
-    ApplyHardwareToggleBits(slot);
-    Apply105xModeBit(slot);
+    ChooseHardwareToggle(slot, autoToggleSigType);
 }
 
 // Every sub-dialog is modal, owned by the page and works on the board record;
@@ -129,24 +85,8 @@ void OnAdvanced(PageState* page, int row) {
 
 // Stores the board's friendly name for the board information tool and starts it.
 void OnSetDeviceInfo(PageState* page, HWND button) {
-    constexpr DWORD NameSize = 260;
-    constexpr DWORD SelectedMpSize = 50;
-    char name[NameSize + 1] = {};
-    BoardRecord* board = page->board;
-    if (!SetupDiGetDeviceRegistryPropertyA(board->deviceInfoSet, board->deviceInfoData, SPDRP_FRIENDLYNAME, nullptr,
-                                           reinterpret_cast<BYTE*>(name), NameSize, nullptr)) {
-        name[0] = '\0';
-    }
-    name[NameSize] = '\0';
-
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services\\Vereruri\\Parameters", 0,
-                      KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) {
-        return;
-    }
-    RegSetValueExA(key, "SelectedMP", 0, REG_SZ, reinterpret_cast<const BYTE*>(name), SelectedMpSize);
-    RegCloseKey(key);
-    ShellExecuteA(button, "open", "RiVUROduv.exe", nullptr, nullptr, SW_SHOW);
+    if (!StoreSelectedBoardName(page->board)) return;
+    ShellExecuteA(button, "open", BoardToolProgram, nullptr, nullptr, SW_SHOW);
 }
 
 // What the user chooses on a row: its interface, its mode and its auto toggle.

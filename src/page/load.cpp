@@ -1,8 +1,8 @@
 // Loading every row's settings from its child port and showing them.
+#include "core/catalogue.h"
+#include "core/port_values.h"
 #include "page/choices.h"
 #include "page/page.h"
-#include "provider/catalogue.h"
-#include "provider/registry.h"
 
 namespace {
 
@@ -27,8 +27,9 @@ void LoadAndShowPorts(PageState* page) {
     BoardRecord* board = page->board;
     const bool panel = IsPanelBoard(board->deviceType);
     const int rows = PageRowCount(page);
+    const Reporter reporter = MessageBoxReporter(page->dialogWindow);
     for (int row = 0; row < rows; ++row) {
-        LoadPortSlot(board, row);
+        LoadPortSlot(board, row, reporter);
         const PortSettings& slot = board->ports[row];
         ShowUartLabel(page, slot);
         ShowInterfaceState(page, row, slot);

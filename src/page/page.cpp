@@ -2,10 +2,12 @@
 
 #include <commctrl.h>
 #include <prsht.h>
+#include <windows.h>
+#include <strsafe.h>
 
-#include "provider/catalogue.h"
+#include "core/catalogue.h"
+#include "core/texts.h"
 #include "provider/dialog_state.h"
-#include "provider/format.h"
 #include "resources/ids.h"
 
 void EnableControl(HWND control, bool enable) {
@@ -44,7 +46,7 @@ HWND Control(const PageState* page, int id) { return GetDlgItem(page->dialogWind
 void ShowModelLabel(PageState* page) {
     const BoardRecord* board = page->board;
     char text[64] = {};
-    FormatText(text, sizeof(text), "%s", ModelLabelOf(board->deviceType, board->deviceFamily, board->allEnable));
+    StringCbCopyA(text, sizeof(text), ModelLabelOf(board->deviceType, board->deviceFamily, board->allEnable));
     if (page->modelLabel != nullptr) SetWindowTextA(page->modelLabel, text);
 }
 
@@ -73,7 +75,8 @@ void MapPanelRows(PageState* page) {
         page->hwRadios[row] = Control(page, HwRadioId(row));
         EnableControl(page->advancedButtons[row], true);
         char caption[64] = {};
-        FormatText(caption, sizeof(caption), HasFeature(type, FeaturePanelCaption) ? "Panel %d" : "Port %d", row + 1);
+        StringCbPrintfA(caption, sizeof(caption),
+                        HasFeature(type, FeaturePanelCaption) ? FormatPanelCaption : FormatPortCaption, row + 1);
         if (page->rowLabels[row] != nullptr) SetWindowTextA(page->rowLabels[row], caption);
     }
     page->modelLabel = Control(page, IDC_MODEL_PANEL);
@@ -112,13 +115,16 @@ void MapSingleRow(PageState* page) {
 BOOL OnInitSettingsPage(PageState* page, const PROPSHEETPAGEA* sheetPage) {
     page->board = reinterpret_cast<BoardRecord*>(sheetPage->lParam);
     if (page->board == nullptr) return TRUE;
-    const uint32_t type = page->board->deviceType;
-    if (IsPanelBoard(type)) {
+    switch (PageLayoutOf(page->board->deviceType)) {
+    case PageLayout::Panel:
         MapPanelRows(page);
-    } else if (HasFeature(type, FeatureTwoPortRows)) {
+        break;
+    case PageLayout::TwoPortRows:
         MapTwoPortRows(page);
-    } else {
+        break;
+    case PageLayout::SingleRow:
         MapSingleRow(page);
+        break;
     }
     ShowModelLabel(page);
     LoadAndShowPorts(page);

@@ -3,7 +3,7 @@
 #pragma once
 #include <windows.h>
 
-#include "provider/board.h"
+#include "core/board.h"
 
 // The page handles at most this many rows.
 constexpr int MaxPageRows = 16;
@@ -39,12 +39,8 @@ void ShowInterfaceState(PageState* page, int row, const PortSettings& slot);
 // Loading (runs once, from WM_INITDIALOG).
 void LoadAndShowPorts(PageState* page);
 
-// Auto-toggle and enabling rules for the slot at the board's selectedPort.
+// Shows the auto-toggle and enabling rules' answer for the slot at the board's selectedPort.
 void ApplyToggleRules(PageState* page);
-
-// Hardware auto toggle: with signal type 2 the driver wants exactly bit 2,
-// otherwise bit 2 stays clear.
-void ApplyHardwareToggleBits(PortSettings* slot);
 
 // WM_NOTIFY of the page: PSN_APPLY takes the rows' modes into the record and marks it applied.
 LRESULT OnSettingsNotify(PageState* page, WPARAM wParam, const NMHDR* header);

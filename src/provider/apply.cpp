@@ -1,18 +1,10 @@
 #include "provider/apply.h"
 
-#include <cstdlib>
-
-#include "provider/registry.h"
-
-void FreeBoardRecord(BoardRecord* board) {
-    if (board->childSet != nullptr && board->childSet != INVALID_HANDLE_VALUE) {
-        SetupDiDestroyDeviceInfoList(board->childSet);
-    }
-    std::free(board);
-}
+#include "core/board_open.h"
+#include "core/port_values.h"
 
 BOOL SavePortSettings(BoardRecord* board) {
-    WritePortSettings(board, PageSaveWriter);
+    WritePortSettings(board, PageSaveWriter, MessageBoxReporter(nullptr));
     return TRUE;
 }
 
@@ -22,7 +14,7 @@ UINT CALLBACK SettingsPageCallback(HWND, UINT message, PROPSHEETPAGEA* page) {
     page->lParam = 0;  // the record is released once, whatever the sheet does next
     if (board->applyState == ApplyStateApplied) SavePortSettings(board);
     // The board information tool belongs to this page: close it with the page.
-    HWND tool = FindWindowA(nullptr, "PCI information");
+    HWND tool = FindWindowA(nullptr, BoardToolWindowTitle);
     if (tool != nullptr) SendMessageA(tool, WM_CLOSE, 0, 0);
     FreeBoardRecord(board);
     return 1;

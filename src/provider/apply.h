@@ -5,10 +5,7 @@
 #include <commctrl.h>
 #include <prsht.h>
 
-#include "provider/board.h"
+#include "core/board.h"
 
 UINT CALLBACK SettingsPageCallback(HWND window, UINT message, PROPSHEETPAGEA* page);
 BOOL SavePortSettings(BoardRecord* board);
-
-// Destroys the record's device information set and frees the record.
-void FreeBoardRecord(BoardRecord* board);

@@ -3,7 +3,7 @@
 #pragma once
 #include <windows.h>
 
-#include "provider/board.h"
+#include "core/board.h"
 
 // Asks the class installer for a property change (DICS_DISABLE or DICS_ENABLE)
 // of the board device, in every hardware profile. Returns 1 when the request

@@ -45,6 +45,39 @@ bool HasFeature(uint32_t code, DeviceFeature feature);
 // Page template of the board class.
 int PageTemplateOf(uint32_t code);
 
+// The board's layout: which page template it shows, how many rows, which
+// child each row stands for, and which sections its legacy dialogs show.
+enum class PageLayout { Panel, TwoPortRows, SingleRow };
+PageLayout PageLayoutOf(uint32_t code);
+
+// Rows the page shows: 4 on four-port panel boards, one per eight children on
+// 32-port boards, 1 on every other board.
+int RowCountOf(uint32_t code, int childCount);
+// The child row `row` is loaded from.
+int ChildOfRow(uint32_t code, int row);
+// The slot child `child` is written from, -1 for a child whose slot no row shows:
+// such a slot was never loaded, so the writers leave that child's values alone.
+int SlotOfChild(uint32_t code, int rowCount, int child);
+
+// Templates of the legacy boards' dialogs.
+int IoRemapTemplateOf(uint32_t code);
+int NineBitTemplateOf(uint32_t code);
+
+// The I/O address remap dialog's three lists: serial section 1, serial
+// section 2 and the parallel section.
+constexpr int IoListCount = 3;
+struct IoRemapLayout {
+    bool usesList[IoListCount];     // read and stored
+    bool showsSection[IoListCount];
+    int labelChild[IoListCount];    // whose PortName the section's label shows, -1: the template's text
+};
+IoRemapLayout IoRemapLayoutOf(uint32_t code);
+
+// Sections of the nine-bit dialog and boxes of the sleep mode dialog: two,
+// one on the one-serial-one-parallel board, and one where the board has a
+// single child (a second section with no port behind it would store nothing).
+int LegacyPortSectionCount(uint32_t code, int childrenFound);
+
 // Model label shown on the page; "" when the code has none.
 const char* ModelLabelOf(uint32_t code, uint32_t family, uint32_t allEnable);
 

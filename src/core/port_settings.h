@@ -1,7 +1,6 @@
-// The per-board record that the Settings page and every dialog share.
+// One port slot of the board record and the values the driver reads from a
+// port's key. No window and no Windows header: the rules work on this alone.
 #pragma once
-#include <windows.h>
-#include <setupapi.h>
 #include <cstdint>
 
 constexpr int MaxPortSlots = 33;
@@ -15,6 +14,8 @@ constexpr uint32_t Flow105xMode = 0x10;
 constexpr uint32_t FlowSleepMode = 0x20;
 constexpr uint32_t FlowXonAny = 0x100;
 constexpr uint32_t FlowXoffRetransmit = 0x200;
+// The automatic flow controls and the transmitter's hardware toggle: one at a time.
+constexpr uint32_t FlowAutomatic = FlowAutoRts | FlowAutoCts | FlowHwAutoToggle | FlowAutoXonXoff;
 
 // Line interfaces (portType) and auto toggle choices (outputControl).
 constexpr uint32_t PortRs232 = 0;
@@ -26,6 +27,9 @@ constexpr int32_t HwPortTypeSelectable = 3;
 constexpr uint32_t OutputOff = 0;
 constexpr uint32_t OutputSw = 1;
 constexpr uint32_t OutputHw = 2;
+
+// UART kinds (uartType): 0 16C550 (16-byte FIFO); 1 16C1050 and 2 16C1053A (256 bytes).
+constexpr uint32_t Uart550 = 0;
 
 struct PortSettings {
     int32_t portIndex;
@@ -42,31 +46,3 @@ struct PortSettings {
     uint32_t outputControl;
     uint32_t toggleEnableMask;  // not stored: bit 0 enables SW, bit 1 enables HW
 };
-
-struct BoardRecord {
-    HDEVINFO deviceInfoSet;           // the caller's, not owned
-    SP_DEVINFO_DATA* deviceInfoData;  // the caller's, not owned
-    uint32_t applyState;              // 2 at creation, 1 after PSN_APPLY
-    PortSettings ports[MaxPortSlots];
-    int32_t selectedPort;
-    uint32_t deviceType;
-    uint32_t deviceFamily;
-    int32_t panelCount;
-    int32_t childCount;
-    uint32_t allEnable;
-    HDEVINFO childSet;                // owned
-    SP_DEVINFO_DATA childDevices[MaxPortSlots];
-};
-
-constexpr uint32_t ApplyStateApplied = 1;
-constexpr uint32_t ApplyStateNotApplied = 2;
-
-// Process-wide values.
-extern HINSTANCE moduleHandle;
-extern uint32_t autoToggleSigType;
-
-// The slot at selectedPort, or null when selectedPort is outside the table.
-inline PortSettings* SelectedSlot(BoardRecord* board) {
-    if (board->selectedPort < 0 || board->selectedPort >= MaxPortSlots) return nullptr;
-    return &board->ports[board->selectedPort];
-}

@@ -1,4 +1,6 @@
-#include "provider/catalogue.h"
+#include "core/catalogue.h"
+
+#include "core/port_settings.h"
 
 #include "resources/resource.h"
 
@@ -99,4 +101,78 @@ const char* UartLabelOf(uint32_t code, uint32_t uartType) {
     if (IsLegacyBoard(code)) return LegacyUartLabel;
     if (uartType < sizeof(UartLabels) / sizeof(UartLabels[0])) return UartLabels[uartType];
     return nullptr;
+}
+
+PageLayout PageLayoutOf(uint32_t code) {
+    if (IsPanelBoard(code)) return PageLayout::Panel;
+    if (HasFeature(code, FeatureTwoPortRows)) return PageLayout::TwoPortRows;
+    return PageLayout::SingleRow;
+}
+
+int RowCountOf(uint32_t code, int childCount) {
+    switch (ClassOf(code)) {
+    case BoardClass::Panel4:
+        return 4;
+    case BoardClass::Panel32:
+        return childCount / 8;
+    case BoardClass::Legacy:
+    case BoardClass::Standard:
+        break;
+    }
+    return 1;
+}
+
+int ChildOfRow(uint32_t code, int row) {
+    switch (ClassOf(code)) {
+    case BoardClass::Panel32:
+        return 8 * row;
+    case BoardClass::Panel4:
+        return row;
+    case BoardClass::Legacy:
+    case BoardClass::Standard:
+        break;
+    }
+    return 0;
+}
+
+int SlotOfChild(uint32_t code, int rowCount, int child) {
+    int slot = 0;
+    switch (ClassOf(code)) {
+    case BoardClass::Panel32:
+        slot = child / 8;
+        break;
+    case BoardClass::Panel4:
+        slot = child;
+        break;
+    case BoardClass::Legacy:
+    case BoardClass::Standard:
+        break;
+    }
+    if (slot < 0 || slot >= rowCount || slot >= MaxPortSlots) return -1;
+    return slot;
+}
+
+int IoRemapTemplateOf(uint32_t code) {
+    if (HasFeature(code, FeatureOneSerialOneParallel)) return IDD_IO_REMAP_1S1P;
+    if (HasFeature(code, FeatureParallelOnly)) return IDD_IO_REMAP_1P;
+    return IDD_IO_REMAP;
+}
+
+int NineBitTemplateOf(uint32_t code) {
+    return HasFeature(code, FeatureOneSerialOneParallel) ? IDD_NINE_BIT_1S1P : IDD_NINE_BIT;
+}
+
+IoRemapLayout IoRemapLayoutOf(uint32_t code) {
+    if (HasFeature(code, FeatureParallelOnly)) return {{false, false, true}, {false, false, true}, {-1, -1, -1}};
+    if (HasFeature(code, FeatureOneSerialOneParallel)) return {{true, false, true}, {true, false, true}, {0, -1, -1}};
+    // The one-serial board keeps its second list, hidden, and stores it too.
+    const bool oneSerial = HasFeature(code, FeatureOneSerialOnly);
+    const bool parallel = HasFeature(code, FeatureParallelChild);
+    return {{true, true, parallel}, {true, !oneSerial, parallel}, {0, oneSerial ? -1 : 1, parallel ? 2 : -1}};
+}
+
+int LegacyPortSectionCount(uint32_t code, int childrenFound) {
+    constexpr int MaxSections = 2;
+    const int sections = HasFeature(code, FeatureOneSerialOneParallel) ? 1 : MaxSections;
+    return sections > 1 && childrenFound < sections ? 1 : sections;
 }

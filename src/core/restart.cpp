@@ -1,4 +1,4 @@
-#include "legacy/restart.h"
+#include "core/restart.h"
 
 #include <setupapi.h>
 

@@ -1,0 +1,82 @@
+#include "core/port_values.h"
+
+#include "core/catalogue.h"
+#include "core/registry.h"
+#include "core/rules.h"
+
+void LoadPortSlot(BoardRecord* board, int row, const Reporter& reporter) {
+    if (row < 0 || row >= MaxPortSlots) return;
+    RegKey key(OpenChildKey(board, ChildOfRow(board->deviceType, row)));
+    if (!key) Report(reporter, NoticeLoadCannotOpenKey);
+
+    PortSettings& slot = board->ports[row];
+    slot.portIndex = row;
+    slot.portType = ReadDword(key.key, "PortType", 0);
+    slot.hwPortType = static_cast<int32_t>(ReadDword(key.key, "HwPortType", 0xFFFFFFFF));
+    slot.portMode = ReadDword(key.key, "PortMode", 0);
+    slot.outputControl = ReadDword(key.key, "OutputControl", 0);
+    slot.uartType = ReadDword(key.key, "UartType", 0);
+    slot.rxFifo = static_cast<uint16_t>(ReadDword(key.key, "RxFifo", 0));
+    slot.txFifo = static_cast<uint16_t>(ReadDword(key.key, "TxFifo", 0));
+    slot.rxFifo10 = static_cast<uint16_t>(ReadDword(key.key, "RxFifo_10", 0));
+    slot.txFifo10 = static_cast<uint16_t>(ReadDword(key.key, "TxFifo_10", 0));
+    slot.mode55x = ReadDword(key.key, "Mode_55x", 0);
+    slot.flowControl10 = ReadDword(key.key, "HwAutoToggle_FlowControl_10", 0);
+}
+
+const PortWriter PageSaveWriter = {true, false, false, &NoticePageSaveCannotOpenKey};
+const PortWriter AdvancedSaveWriter = {false, true, true, &NoticeAdvancedSaveCannotOpenKey};
+
+namespace {
+
+struct WriteRun {
+    HKEY key;
+    const Reporter& reporter;
+    bool ok;
+};
+
+void Write(WriteRun* run, const char* name, DWORD value) {
+    if (WriteDword(run->key, name, value) == ERROR_SUCCESS) return;
+    Report(run->reporter, NoticeCannotWriteValue);
+    run->ok = false;
+}
+
+void Check(WriteRun* run) {
+    if (CheckPortName(run->key) == ERROR_SUCCESS) return;
+    Report(run->reporter, NoticeCannotQueryPortName);
+    run->ok = false;
+}
+
+}  // namespace
+
+bool WritePortSettings(BoardRecord* board, const PortWriter& writer, const Reporter& reporter) {
+    bool ok = true;
+    for (int child = 0; child < board->childCount && child < MaxPortSlots; ++child) {
+        const int slotIndex = SlotOfChild(board->deviceType, board->panelCount, child);
+        if (slotIndex < 0) continue;
+
+        RegKey key(OpenChildKey(board, child));
+        if (!key) {
+            Report(reporter, *writer.openFailed);
+            return false;
+        }
+        WriteRun run = {key.key, reporter, true};
+        if (writer.portNameFirst) Check(&run);
+
+        PortSettings& slot = board->ports[slotIndex];
+        if (writer.writePortType && slot.hwPortType == HwPortTypeSelectable) Write(&run, "PortType", slot.portType);
+        Write(&run, "PortMode", slot.portMode);
+        ApplyPointToPointRule(&slot);
+        Write(&run, "OutputControl", slot.outputControl);
+        Write(&run, "RxFifo", slot.rxFifo);
+        Write(&run, "TxFifo", slot.txFifo);
+        Write(&run, "RxFifo_10", writer.round105xLevels ? Rounded105xLevel(slot.rxFifo10) : slot.rxFifo10);
+        Write(&run, "TxFifo_10", writer.round105xLevels ? Rounded105xLevel(slot.txFifo10) : slot.txFifo10);
+        Write(&run, "Mode_55x", slot.mode55x);
+        if (!writer.portNameFirst) Check(&run);
+        Apply105xModeBit(&slot);
+        Write(&run, "HwAutoToggle_FlowControl_10", slot.flowControl10);
+        ok = ok && run.ok;
+    }
+    return ok;
+}

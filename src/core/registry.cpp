@@ -1,0 +1,148 @@
+#include "core/registry.h"
+
+#include <cstdlib>
+#include <cstring>
+
+void RegKey::Close() {
+    if (key != nullptr) RegCloseKey(key);
+    key = nullptr;
+}
+
+HKEY OpenDeviceKey(HDEVINFO set, SP_DEVINFO_DATA* element, REGSAM access) {
+    HKEY key = SetupDiOpenDevRegKey(set, element, DICS_FLAG_GLOBAL, 0, DIREG_DEV, access);
+    return key == reinterpret_cast<HKEY>(INVALID_HANDLE_VALUE) ? nullptr : key;
+}
+
+HKEY OpenChildKey(const BoardRecord* board, int child) {
+    if (board == nullptr || child < 0 || child >= board->childrenFound || child >= MaxPortSlots) return nullptr;
+    return OpenDeviceKey(board->childSet, const_cast<SP_DEVINFO_DATA*>(&board->childDevices[child]), KEY_ALL_ACCESS);
+}
+
+HKEY OpenBoardKey(const BoardRecord* board) {
+    return OpenDeviceKey(board->deviceInfoSet, board->deviceInfoData, KEY_ALL_ACCESS);
+}
+
+HKEY OpenMachineKey(const char* path, REGSAM access) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, access, &key) != ERROR_SUCCESS) return nullptr;
+    return key;
+}
+
+LONG QueryDword(HKEY key, const char* name, DWORD* value) {
+    if (key == nullptr) return ERROR_INVALID_HANDLE;
+    DWORD data = 0;
+    DWORD size = sizeof(data);
+    const LONG rc = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&data), &size);
+    if (rc != ERROR_SUCCESS) return rc;
+    *value = data;
+    return ERROR_SUCCESS;
+}
+
+DWORD ReadDword(HKEY key, const char* name, DWORD defaultValue) {
+    DWORD value = defaultValue;
+    QueryDword(key, name, &value);
+    return value;
+}
+
+LONG WriteDword(HKEY key, const char* name, DWORD value) {
+    return RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+}
+
+LONG ReadString(HKEY key, const char* name, char* storage, DWORD size) {
+    storage[0] = '\0';
+    if (key == nullptr) return ERROR_INVALID_HANDLE;
+    DWORD got = size;
+    DWORD type = REG_NONE;
+    LONG rc = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(storage), &got);
+    if (rc == ERROR_SUCCESS && type != REG_SZ && type != REG_EXPAND_SZ) rc = ERROR_INVALID_DATATYPE;
+    if (rc != ERROR_SUCCESS) {
+        storage[0] = '\0';
+        return rc;
+    }
+    storage[got < size ? got : size] = '\0';
+    return ERROR_SUCCESS;
+}
+
+LONG ReadChildPortName(const BoardRecord* board, int child, char* storage, DWORD size) {
+    RegKey key(OpenChildKey(board, child));
+    if (!key) {
+        storage[0] = '\0';
+        return ERROR_FILE_NOT_FOUND;
+    }
+    return ReadPortName(key.key, storage, size);
+}
+
+LONG CheckPortName(HKEY key) {
+    char name[ComNameSize + 1] = {};
+    DWORD size = ComNameSize;
+    return RegQueryValueExA(key, "PortName", nullptr, nullptr, reinterpret_cast<BYTE*>(name), &size);
+}
+
+LONG WriteComName(HKEY key, const char* name, const char (&field)[ComNameSize]) {
+    return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(field), ComNameSize);
+}
+
+LONG WriteText(HKEY key, const char* name, const char* text, DWORD size) {
+    return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), size);
+}
+
+LONG MoveValue(HKEY key, const char* oldName, const char* newName, DWORD size) {
+    constexpr DWORD MaxSize = 260;
+    BYTE data[MaxSize + 1] = {};
+    if (size > MaxSize) size = MaxSize;
+    LONG rc = RegQueryValueExA(key, oldName, nullptr, nullptr, data, &size);
+    if (rc != ERROR_SUCCESS) return rc;
+    rc = RegSetValueExA(key, newName, 0, REG_SZ, data, size);
+    if (rc != ERROR_SUCCESS) return rc;
+    return RegDeleteValueA(key, oldName);
+}
+
+void DeleteValueAndSubkey(HKEY key, const char* name) {
+    RegDeleteValueA(key, name);
+    RegDeleteKeyA(key, name);
+}
+
+namespace {
+
+// Copies at most size bytes and terminates the field (size + 1 bytes); the
+// text may already stand in the field.
+void CopyCut(char* field, DWORD size, const char* from, DWORD length) {
+    const DWORD n = length < size ? length : size;
+    if (from != field) std::memcpy(field, from, n);
+    field[n] = '\0';
+}
+
+}  // namespace
+
+LONG EnumValueText(HKEY key, DWORD index, char* name, DWORD nameSize, char* data, DWORD dataSize,
+                   EnumeratedValue* value) {
+    *value = {REG_NONE, false};
+    // Value names end at 16,383 characters; the data's size is what the first try asked for.
+    constexpr DWORD LongestName = 16384;
+    DWORD nameLength = nameSize;
+    DWORD got = dataSize;
+    char* wholeName = name;
+    char* wholeData = data;
+    LONG rc = RegEnumValueA(key, index, name, &nameLength, nullptr, &value->type, reinterpret_cast<BYTE*>(data), &got);
+    if (rc == ERROR_MORE_DATA) {
+        nameLength = LongestName;
+        got = got > dataSize ? got : dataSize;
+        wholeName = static_cast<char*>(std::calloc(nameLength + 1, 1));
+        wholeData = static_cast<char*>(std::calloc(got + 1, 1));
+        rc = wholeName == nullptr || wholeData == nullptr
+                 ? ERROR_NOT_ENOUGH_MEMORY
+                 : RegEnumValueA(key, index, wholeName, &nameLength, nullptr, &value->type,
+                                 reinterpret_cast<BYTE*>(wholeData), &got);
+        value->cut = nameLength > nameSize || got > dataSize;
+    }
+    if (rc == ERROR_SUCCESS) {
+        CopyCut(name, nameSize, wholeName, nameLength);
+        CopyCut(data, dataSize, wholeData, got);
+    } else {
+        name[0] = '\0';
+        data[0] = '\0';
+    }
+    if (wholeName != name) std::free(wholeName);
+    if (wholeData != data) std::free(wholeData);
+    return rc;
+}
