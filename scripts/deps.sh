@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what the build, the tests and the demo need on a Debian machine,
 # only what is missing: mingw-w64 (posix threads), Wine 8, CMake, GoogleTest
-# sources, ImageMagick, Wine's own fonts (pictures draw as on Windows), and
-# cppcheck and clang-tidy for the static checks.
+# sources, the host's compiler and GoogleTest (the rules run natively),
+# ImageMagick, Wine's own fonts (pictures draw as on Windows), and cppcheck
+# and clang-tidy for the static checks.
 set -euo pipefail
 need=()
 command -v x86_64-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-x86-64-posix)
@@ -13,6 +14,8 @@ command -v cmake >/dev/null || need+=(cmake)
 command -v make >/dev/null || need+=(make)
 command -v flock >/dev/null || need+=(util-linux)
 [ -f /usr/src/googletest/googletest/src/gtest-all.cc ] || need+=(googletest)
+[ -f /usr/lib/x86_64-linux-gnu/libgtest.a ] || need+=(libgtest-dev)
+command -v g++ >/dev/null || need+=(g++)
 [ -e /usr/bin/convert-im6.q16 ] || need+=(imagemagick)
 [ -f /usr/share/wine/fonts/marlett.ttf ] || need+=(fonts-wine)
 command -v cppcheck >/dev/null || need+=(cppcheck)

@@ -268,6 +268,56 @@ TEST_F(RemapTest, TwoSerialOneParallelBoardLeavesItsParallelChildForThePagesLife
     EXPECT_TRUE(tb::MessageBoxes().empty());
 }
 
+// What the legacy dialogs show of a 2S1P board's ports: the I/O address
+// remap's three labels, and the sections of nine-bit and sleep mode.
+struct LegacyLabels {
+    std::vector<std::string> ioLabels;
+    std::vector<std::string> nineBitGroups;  // "" for a hidden section
+    std::vector<std::string> sleepBoxes;     // "" for a hidden box
+};
+
+LegacyLabels OpenLegacyDialogs(HWND page) {
+    LegacyLabels labels;
+    const auto shown = [](HWND dialog, int id) { return tb::Visible(dialog, id) ? tb::Text(dialog, id) : ""; };
+    tb::QueueDialogAction([&](HWND dialog) {
+        for (int id = IDC_IO_LABEL_FIRST; id < IDC_IO_LABEL_FIRST + 3; ++id) labels.ioLabels.push_back(shown(dialog, id));
+        EXPECT_TRUE(tbt::Click(dialog, IDCANCEL));
+    });
+    EXPECT_TRUE(tbt::Click(page, IDC_IO_REMAP));
+    tb::QueueDialogAction([&](HWND dialog) {
+        for (int p = 0; p < 2; ++p) labels.nineBitGroups.push_back(shown(dialog, IDC_NB_GROUP_FIRST + p));
+        EXPECT_TRUE(tbt::Click(dialog, IDCANCEL));
+    });
+    EXPECT_TRUE(tbt::Click(page, IDC_NINE_BIT));
+    tb::QueueDialogAction([&](HWND dialog) {
+        for (int p = 0; p < 2; ++p) labels.sleepBoxes.push_back(shown(dialog, IDC_SLEEP_ENABLE_FIRST + p));
+        EXPECT_TRUE(tbt::Click(dialog, IDCANCEL));
+    });
+    EXPECT_TRUE(tbt::Click(page, IDC_SLEEP_MODE));
+    return labels;
+}
+
+TEST_F(RemapTest, LegacyDialogsStillShowEveryPortAfterRenamesOnTheSamePage) {
+    tb::BoardSpec spec = ComPorts(3, 40, 0x20100000);
+    spec.perPort[2].strings["PortName"] = "LPT1";
+    OpenedPage opened;
+    ASSERT_TRUE(OpenPage(spec, &opened));
+
+    // The rename lowers the count of ports it renames, not the ports the dialogs show.
+    ASSERT_TRUE(Remap(opened.page, 50));
+    LegacyLabels labels = OpenLegacyDialogs(opened.page);
+    EXPECT_EQ((std::vector<std::string>{"COM50", "COM51", "LPT1"}), labels.ioLabels);
+    EXPECT_EQ((std::vector<std::string>{"COM50", "COM51"}), labels.nineBitGroups);
+    EXPECT_EQ((std::vector<std::string>{"COM50 Enable", "COM51 Enable"}), labels.sleepBoxes);
+
+    ASSERT_TRUE(Remap(opened.page, 60));
+    labels = OpenLegacyDialogs(opened.page);
+    EXPECT_EQ((std::vector<std::string>{"COM60", "COM51", "LPT1"}), labels.ioLabels);
+    EXPECT_EQ((std::vector<std::string>{"COM60", "COM51"}), labels.nineBitGroups);
+    EXPECT_EQ((std::vector<std::string>{"COM60 Enable", "COM51 Enable"}), labels.sleepBoxes);
+    EXPECT_TRUE(tb::MessageBoxes().empty());
+}
+
 TEST_F(RemapTest, PortWithoutDosNameStillGetsItsRegistryNames) {
     tb::BoardSpec spec = ComPorts(2, 70);
     spec.notStarted = {1};

@@ -372,9 +372,8 @@ TriggerChoice SetRxTriggerLevel(PortSettings* slot, int level) {
     if (!Is105x(*slot)) return Set550Level(&slot->rxFifo, level);
 
     if (level < 0 || level > Max105xLevel) level = Default105xRxLevel;
-    TriggerChoice choice = {};
+    TriggerChoice choice = slot->mode55x != 0 ? ListOfLevels(Levels55xModeRx, Switch::Leave) : Rx105xList();
     if (slot->mode55x != 0) {
-        choice = ListOfLevels(Levels55xModeRx, Switch::Leave);
         if (level < 2) {
             choice.item = 0;
         } else if (level < 4) {
@@ -387,7 +386,6 @@ TriggerChoice SetRxTriggerLevel(PortSettings* slot, int level) {
             choice.item = 4;
         }
     } else {
-        choice = Rx105xList();
         if (level < 2) {
             choice.item = 0;
         } else if (level < 4) {
