@@ -204,6 +204,31 @@ TEST_F(RemapTest, ExchangesNamesBetweenTheBoardsPortsThroughATemporaryName) {
     }
 }
 
+TEST_F(RemapTest, DeviceMapEntryLongerThanItsFieldStillHoldsItsName) {
+    // Another device's entry runs far past 260 bytes but begins with COM4; COM3 is taken
+    // too, so an exchange's temporary name must skip both.
+    const std::string pid = std::to_string(GetCurrentProcessId());
+    tb::ForeignPort modem(3, "\\Device\\Modem" + pid);
+    tb::ForeignPort longEntry(4, "\\Device\\LongEntry" + pid, "COM4" + std::string(300, 'x'));
+    ASSERT_TRUE(tb::WriteString(tb::PortsKeyPath, "COM4:", "2400,e,7,1"));
+    tb::BoardSpec spec = ComPorts(2, 5);
+    spec.portSettings = "9600,n,8,1";
+    OpenedPage opened;
+    ASSERT_TRUE(OpenPage(spec, &opened));
+    const tb::ComNameStores before = tb::ReadComNameStores();
+
+    RemapView view;
+    ASSERT_TRUE(Remap(opened.page, 6, &view));
+    EXPECT_EQ("COM4 (in use)", view.items.at(3));
+    EXPECT_EQ("COM3 (in use)", view.items.at(2));
+    EXPECT_EQ((std::vector<std::string>{"COM6", "COM7"}), PortNames(*opened.board));
+    EXPECT_EQ("2400,e,7,1", tb::ReadString(tb::PortsKeyPath, "COM4:"));
+    EXPECT_EQ("COM4" + std::string(300, 'x'), tb::ReadString(tb::SerialCommPath, longEntry.device.c_str()));
+    EXPECT_TRUE(Consistent(*opened.board, before));
+    EXPECT_TRUE(tb::MessageBoxes().empty());
+    tb::DeleteValue(tb::PortsKeyPath, "COM4:");
+}
+
 TEST_F(RemapTest, NameHeldByAnotherDeviceChangesNothing) {
     struct Case {
         DWORD type;
