@@ -35,7 +35,7 @@
 
 #include "resources/resource.h"
 #include "standins.h"
-#include "testbed.h"
+#include "tools.h"
 
 namespace {
 

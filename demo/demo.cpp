@@ -28,7 +28,7 @@
 
 #include "core/catalogue.h"
 #include "resources/ids.h"
-#include "testbed.h"
+#include "tools.h"
 
 namespace {
 

@@ -190,29 +190,6 @@ TEST(UiDriver, AnswersMessageBoxesAndRefusesWhatAUserCannotClick) {
     DestroyWindow(window);
 }
 
-TEST(DeviceSets, ListWalkingLookupsFindTheSameElementsAndAreCounted) {
-    // The benchmark's mode must change what a lookup costs, never what it finds.
-    auto board = tb::MakeBoard({.deviceType = 0x45040000, .ports = 4});
-    ASSERT_TRUE(board);
-    HDEVINFO set = sa::SetupDiGetClassDevsA(nullptr, nullptr, nullptr, DIGCF_PRESENT | DIGCF_ALLCLASSES);
-    auto elements = [set](bool walks) {
-        tb::SetIndexedLookupWalksList(walks);
-        std::vector<DEVINST> nodes;
-        SP_DEVINFO_DATA element{};
-        element.cbSize = sizeof element;
-        for (DWORD index = 0; tb::counted::SetupDiEnumDeviceInfo(set, index, &element); ++index)
-            nodes.push_back(element.DevInst);
-        tb::SetIndexedLookupWalksList(false);
-        return nodes;
-    };
-    tb::ResetCountedCalls();
-    const std::vector<DEVINST> indexed = elements(false);
-    EXPECT_EQ(indexed.size() + 1, tb::CountedCalls().enumerations);
-    EXPECT_GE(indexed.size(), 5u);
-    EXPECT_EQ(indexed, elements(true));
-    sa::SetupDiDestroyDeviceInfoList(set);
-}
-
 TEST(RegistrySnapshot, ReportsEveryKeyAndValueChangeBelowItsRoots) {
     const std::string root = "SOFTWARE\\ZtuiSnapshotTest";
     tb::DeleteTree(root);

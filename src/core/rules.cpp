@@ -287,31 +287,22 @@ TriggerChoice ListOfLevels(const int (&levels)[N], Switch enabled) {
     return choice;
 }
 
-// Transmit levels of a 16C105x port: 255, 254, 252, then 248 down to 8 by 8.
-TriggerChoice Tx105xList() {
-    TriggerChoice choice = {};
-    choice.levels[0] = 255;
-    choice.levels[1] = 254;
-    choice.levels[2] = 252;
-    for (int i = 3; i < MaxTriggerItems; ++i) choice.levels[i] = 248 - 8 * (i - 3);
+// A 16C105x list: three levels below 8 or above 248, then multiples of 8 from
+// `from` on in steps of `step`.
+TriggerChoice List105x(const int (&head)[3], int from, int step, Switch enabled) {
+    TriggerChoice choice = ListOfLevels(head, enabled);
+    for (int i = 3; i < MaxTriggerItems; ++i) choice.levels[i] = from + step * (i - 3);
     choice.count = MaxTriggerItems;
-    choice.item = NoSelection;
-    choice.enabled = Switch::On;
     return choice;
 }
 
+// Transmit levels of a 16C105x port: 255, 254, 252, then 248 down to 8 by 8.
+constexpr int Tx105xHead[] = {255, 254, 252};
+TriggerChoice Tx105xList() { return List105x(Tx105xHead, 248, -8, Switch::On); }
+
 // Receive levels of a 16C105x port: 1, 2, 4, then 8 up to 248 by 8.
-TriggerChoice Rx105xList() {
-    TriggerChoice choice = {};
-    choice.levels[0] = 1;
-    choice.levels[1] = 2;
-    choice.levels[2] = 4;
-    for (int i = 3; i < MaxTriggerItems; ++i) choice.levels[i] = 8 * (i - 2);
-    choice.count = MaxTriggerItems;
-    choice.item = NoSelection;
-    choice.enabled = Switch::Leave;
-    return choice;
-}
+constexpr int Rx105xHead[] = {1, 2, 4};
+TriggerChoice Rx105xList() { return List105x(Rx105xHead, 8, 8, Switch::Leave); }
 
 // The item of the 16-byte FIFO's list at or just below a level of 0..16.
 int Item550(int level) {
@@ -372,29 +363,19 @@ TriggerChoice SetRxTriggerLevel(PortSettings* slot, int level) {
     if (!Is105x(*slot)) return Set550Level(&slot->rxFifo, level);
 
     if (level < 0 || level > Max105xLevel) level = Default105xRxLevel;
-    TriggerChoice choice = slot->mode55x != 0 ? ListOfLevels(Levels55xModeRx, Switch::Leave) : Rx105xList();
-    if (slot->mode55x != 0) {
-        if (level < 2) {
-            choice.item = 0;
-        } else if (level < 4) {
-            choice.item = 1;
-        } else if (level < 8) {
-            choice.item = 2;
-        } else if (level < 14) {
-            choice.item = 3;
-        } else if (level < Max105xLevel) {
-            choice.item = 4;
-        }
-    } else {
-        if (level < 2) {
-            choice.item = 0;
-        } else if (level < 4) {
-            choice.item = 1;
-        } else if (level < 8) {
-            choice.item = 2;
-        } else if (level < Max105xLevel) {
-            choice.item = level / 8 + 2;  // the listed multiple of 8 at or just below the level
-        }
+    const bool mode55x = slot->mode55x != 0;
+    TriggerChoice choice = mode55x ? ListOfLevels(Levels55xModeRx, Switch::Leave) : Rx105xList();
+    // Both lists start 1, 2, 4; then 8 and 14 in 55x mode, the multiples of 8 otherwise.
+    if (level < 2) {
+        choice.item = 0;
+    } else if (level < 4) {
+        choice.item = 1;
+    } else if (level < 8) {
+        choice.item = 2;
+    } else if (mode55x && level < 14) {
+        choice.item = 3;
+    } else if (level < Max105xLevel) {
+        choice.item = mode55x ? 4 : level / 8 + 2;  // the listed level at or just below this one
     }
     // 256 selects nothing.
     slot->rxFifo10 = static_cast<uint16_t>(level);

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "testbed.h"
+#include "tools.h"
 
 namespace sweep {
 

@@ -1,14 +1,17 @@
-// The demo's boards, its .reg report of what a change wrote, and the sheet's Apply
-// button, through the real page under Wine.
+// The demo's boards, its .reg report of what a change wrote, the sheet's Apply
+// button through the real page under Wine, and the benchmark's counted lookups.
 #include <gtest/gtest.h>
 
 #include "page_fixture.h"
 #include "core/catalogue.h"
 #include "testbed_support.h"
+#include "standins.h"
+#include "tools.h"
 
 namespace {
 
 using DemoTest = PageTest;
+namespace sa = tb::standin;
 
 constexpr int ApplyButton = 0x3021;  // the property sheet's Apply button
 
@@ -118,6 +121,29 @@ TEST_F(DemoTest, ApplyEnablesAfterAChangeAndNotBefore) {
         ASSERT_TRUE(tbt::PressCancel(opened.sheet));
         EXPECT_EQ(current == "Echo" ? 0u : 1u, opened.board->ChildDword(c.row, "PortMode"));
     }
+}
+
+TEST(DeviceSets, ListWalkingLookupsFindTheSameElementsAndAreCounted) {
+    // The benchmark's mode must change what a lookup costs, never what it finds.
+    auto board = tb::MakeBoard({.deviceType = 0x45040000, .ports = 4});
+    ASSERT_TRUE(board);
+    HDEVINFO set = sa::SetupDiGetClassDevsA(nullptr, nullptr, nullptr, DIGCF_PRESENT | DIGCF_ALLCLASSES);
+    auto elements = [set](bool walks) {
+        tb::SetIndexedLookupWalksList(walks);
+        std::vector<DEVINST> nodes;
+        SP_DEVINFO_DATA element{};
+        element.cbSize = sizeof element;
+        for (DWORD index = 0; tb::counted::SetupDiEnumDeviceInfo(set, index, &element); ++index)
+            nodes.push_back(element.DevInst);
+        tb::SetIndexedLookupWalksList(false);
+        return nodes;
+    };
+    tb::ResetCountedCalls();
+    const std::vector<DEVINST> indexed = elements(false);
+    EXPECT_EQ(indexed.size() + 1, tb::CountedCalls().enumerations);
+    EXPECT_GE(indexed.size(), 5u);
+    EXPECT_EQ(indexed, elements(true));
+    sa::SetupDiDestroyDeviceInfoList(set);
 }
 
 }  // namespace
