@@ -2,7 +2,7 @@
 # Installs what the build, the tests and the demo need on a Debian machine,
 # only what is missing: mingw-w64 (posix threads), Wine 8, CMake, GoogleTest
 # sources, the host's compiler and GoogleTest (the rules run natively),
-# ImageMagick, Wine's own fonts (pictures draw as on Windows), and cppcheck
+# nlohmann's JSON header (the configurator's profiles), ImageMagick, Wine's own fonts (pictures draw as on Windows), and cppcheck
 # and clang-tidy for the static checks.
 set -euo pipefail
 need=()
@@ -16,6 +16,7 @@ command -v flock >/dev/null || need+=(util-linux)
 [ -f /usr/src/googletest/googletest/src/gtest-all.cc ] || need+=(googletest)
 [ -f /usr/lib/x86_64-linux-gnu/libgtest.a ] || need+=(libgtest-dev)
 command -v g++ >/dev/null || need+=(g++)
+[ -f /usr/include/nlohmann/json.hpp ] || need+=(nlohmann-json3-dev)
 [ -e /usr/bin/convert-im6.q16 ] || need+=(imagemagick)
 [ -f /usr/share/wine/fonts/marlett.ttf ] || need+=(fonts-wine)
 command -v cppcheck >/dev/null || need+=(cppcheck)

@@ -73,6 +73,10 @@ struct IoRemapLayout {
 };
 IoRemapLayout IoRemapLayoutOf(uint32_t code);
 
+// The I/O address list (0, 1: serial sections, 2: parallel) of port `port`
+// (0 for the board's first child), or -1 for a port without a choice.
+int IoListOfPort(uint32_t code, int port);
+
 // Sections of the nine-bit dialog and boxes of the sleep mode dialog: two,
 // one on the one-serial-one-parallel board, and one where the board has a
 // single child (a second section with no port behind it would store nothing).

@@ -62,14 +62,16 @@ void ClearAddressMarks(const BoardRecord* board) {
     }
 }
 
-bool ReadNineBitValues(const BoardRecord* board, int section, NineBitValues* values) {
+bool ReadNineBitValues(const BoardRecord* board, int section, NineBitValues* values, bool createMissing) {
     *values = {0, NineBitModeSw, static_cast<uint32_t>(section)};
     RegKey key(OpenChildKey(board, section));
     if (!key) return false;
     DWORD enable = 0;
-    if (QueryDword(key.key, "Zt9BitEnable", &enable) != ERROR_SUCCESS) WriteDword(key.key, "Zt9BitEnable", 0);
+    if (QueryDword(key.key, "Zt9BitEnable", &enable) != ERROR_SUCCESS && createMissing) {
+        WriteDword(key.key, "Zt9BitEnable", 0);
+    }
     DWORD mode = NineBitModeSw;
-    if (QueryDword(key.key, "Zt9BitUartMode", &mode) != ERROR_SUCCESS) {
+    if (QueryDword(key.key, "Zt9BitUartMode", &mode) != ERROR_SUCCESS && createMissing) {
         WriteDword(key.key, "Zt9BitUartMode", NineBitModeSw);
     }
     values->enable = enable;

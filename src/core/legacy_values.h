@@ -32,7 +32,8 @@ struct NineBitValues {
     uint32_t address;  // defaults to the section's number
 };
 // False when the port's key cannot be opened (defaults then, nothing created).
-bool ReadNineBitValues(const BoardRecord* board, int section, NineBitValues* values);
+// Missing switches are created when `createMissing` is set, as the dialog does on opening.
+bool ReadNineBitValues(const BoardRecord* board, int section, NineBitValues* values, bool createMissing = true);
 bool StoreNineBitValues(const BoardRecord* board, int section, const NineBitValues& values);
 
 // A port's PortSleepMode, 0 when absent (created then); false when the key cannot be opened.

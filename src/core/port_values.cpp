@@ -24,6 +24,15 @@ void LoadPortSlot(BoardRecord* board, int row, const Reporter& reporter) {
     slot.flowControl10 = ReadDword(key.key, "HwAutoToggle_FlowControl_10", 0);
 }
 
+void SelectLoadedRow(BoardRecord* board, int row) {
+    if (IsPanelBoard(board->deviceType)) {
+        board->selectedPort = row;
+        return;
+    }
+    if (board->selectedPort < 0 || board->selectedPort > 32) board->selectedPort = 0;
+    if (board->allEnable != 0) board->selectedPort = row;
+}
+
 const PortWriter PageSaveWriter = {true, false, false, &NoticePageSaveCannotOpenKey};
 const PortWriter AdvancedSaveWriter = {false, true, true, &NoticeAdvancedSaveCannotOpenKey};
 

@@ -8,6 +8,11 @@
 // values; reports the load notice when the key cannot be opened.
 void LoadPortSlot(BoardRecord* board, int row, const Reporter& reporter);
 
+// After row `row` was loaded: the slot the page runs the auto-toggle rules on
+// (selectedPort) is the row itself on panel boards and with ALL_Enable; else it
+// stays, brought back to 0 when it is outside 0..32.
+void SelectLoadedRow(BoardRecord* board, int row);
+
 // What tells the two writers apart.
 struct PortWriter {
     bool writePortType;        // the page save stores PortType (when hwPortType is 3)

@@ -211,14 +211,19 @@ int ReadSerialDeviceMap(BoardRecord* board) {
     return ports.first;
 }
 
+int FirstNameHeldElsewhere(const BoardRecord* board, int start) {
+    for (int child = 0; child < ChildLimit(board); ++child) {
+        if (HeldByAnotherDevice(start + child)) return start + child;
+    }
+    return 0;
+}
+
 int RenumberBoardPorts(RenameRun* run, int start) {
     BoardRecord* board = remapBoard;
     if (board == nullptr) return 0;
-    for (int child = 0; child < ChildLimit(board); ++child) {
-        if (HeldByAnotherDevice(start + child)) {
-            Report(run->reporter, NoticeNameInUse);
-            return 0;
-        }
+    if (FirstNameHeldElsewhere(board, start) != 0) {
+        Report(run->reporter, NoticeNameInUse);
+        return 0;
     }
     // The parallel port of these boards is the last child and keeps its name;
     // the lowered count stays in the record for the rest of the page's life.

@@ -50,6 +50,10 @@ struct PortRef {
     SP_DEVINFO_DATA* device;
 };
 
+// The first of the names COM<start>.. the board's ports would take that
+// another device holds, or 0 when all are free (the tables must have been read).
+int FirstNameHeldElsewhere(const BoardRecord* board, int start);
+
 // Renumbers every port of remapBoard (the tables must have been read for it)
 // consecutively from COM<start>. 1 when every port got its name, 0 otherwise.
 int RenumberBoardPorts(RenameRun* run, int start);

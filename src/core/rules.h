@@ -99,6 +99,15 @@ void ChooseSoftwareToggle(PortSettings* slot);
 void ChooseHardwareToggle(PortSettings* slot, uint32_t sigType);
 // What OK and Apply take from a row's mode box.
 uint32_t AppliedModeAt(long long position);
+// The interface box can be used only on a 16C550 port whose interface the
+// driver lets software choose, and not on the panel layout (its interface box
+// only shows the name); the SW and HW buttons give way to a fixed indicator there.
+inline bool InterfaceChoosable(bool panelLayout, const PortSettings& slot) {
+    return !panelLayout && slot.uartType == Uart550 && slot.hwPortType == HwPortTypeSelectable;
+}
+inline bool ToggleButtonsShown(const PortSettings& slot) {
+    return !(slot.uartType == Uart550 && slot.hwPortType == HwPortTypeSelectable);
+}
 
 // ---------------------------------------------------------------- trigger levels
 

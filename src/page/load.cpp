@@ -37,13 +37,11 @@ void LoadAndShowPorts(PageState* page) {
             EnableControl(page->modeCombos[row], true);
             FillInterfaceBox(page, row);
             ShowModeBox(page, row);
-            board->selectedPort = row;
         } else {
             FillInterfaceBox(page, 0);
             ShowModeBox(page, 0);
-            if (board->selectedPort < 0 || board->selectedPort > 32) board->selectedPort = 0;
-            if (board->allEnable != 0) board->selectedPort = row;
         }
+        SelectLoadedRow(board, row);
         ApplyToggleRules(page);
     }
 }

@@ -1,11 +1,12 @@
 #include "page/page.h"
 
+#include <windows.h>
 #include <commctrl.h>
 #include <prsht.h>
-#include <windows.h>
 #include <strsafe.h>
 
 #include "core/catalogue.h"
+#include "core/rules.h"
 #include "core/texts.h"
 #include "provider/dialog_state.h"
 #include "resources/ids.h"
@@ -25,7 +26,7 @@ int PageRowCount(const PageState* page) {
 }
 
 void ShowInterfaceState(PageState* page, int row, const PortSettings& slot) {
-    if (slot.uartType == 0 && slot.hwPortType == HwPortTypeSelectable) {
+    if (!ToggleButtonsShown(slot)) {
         EnableControl(page->interfaceBoxes[row], true);
         ShowControl(page->swRadios[row], false);
         ShowControl(page->hwRadios[row], false);
