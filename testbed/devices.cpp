@@ -388,6 +388,20 @@ BOOL WINAPI SetupDiGetDeviceRegistryPropertyA(HDEVINFO handle, PSP_DEVINFO_DATA 
     return rc == ERROR_SUCCESS ? TRUE : Fail(rc);
 }
 
+// The node's instance id, with its terminating zero; ERROR_INSUFFICIENT_BUFFER
+// (and the size needed) when it does not fit.
+BOOL WINAPI SetupDiGetDeviceInstanceIdA(HDEVINFO handle, PSP_DEVINFO_DATA data, PSTR id, DWORD size, PDWORD required) {
+    DeviceSet* set = LiveSet(handle);
+    if (set == nullptr) return FALSE;
+    Node* node = nullptr;
+    if (ElementWithNode(set, data, &node) == nullptr) return FALSE;
+    const DWORD needed = static_cast<DWORD>(node->instanceId.size() + 1);
+    if (required != nullptr) *required = needed;
+    if (id == nullptr || size < needed) return Fail(ERROR_INSUFFICIENT_BUFFER);
+    std::memcpy(id, node->instanceId.c_str(), needed);
+    return TRUE;
+}
+
 BOOL WINAPI SetupDiSetDeviceRegistryPropertyA(HDEVINFO handle, PSP_DEVINFO_DATA data, DWORD property,
                                               const BYTE* buffer, DWORD size) {
     DeviceSet* set = LiveSet(handle);

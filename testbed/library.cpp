@@ -26,6 +26,7 @@ const Redirect Redirects[] = {
     {"SetupDiOpenDevRegKey", Address(&standin::SetupDiOpenDevRegKey)},
     {"SetupDiGetDeviceRegistryPropertyA", Address(&standin::SetupDiGetDeviceRegistryPropertyA)},
     {"SetupDiSetDeviceRegistryPropertyA", Address(&standin::SetupDiSetDeviceRegistryPropertyA)},
+    {"SetupDiGetDeviceInstanceIdA", Address(&standin::SetupDiGetDeviceInstanceIdA)},
     {"SetupDiGetDeviceInstallParamsA", Address(&standin::SetupDiGetDeviceInstallParamsA)},
     {"SetupDiSetDeviceInstallParamsA", Address(&standin::SetupDiSetDeviceInstallParamsA)},
     {"SetupDiSetClassInstallParamsA", Address(&standin::SetupDiSetClassInstallParamsA)},
@@ -173,5 +174,58 @@ ProviderFn Provider() {
 }
 
 Redirection LibraryRedirection() { return L().redirection; }
+
+namespace {
+
+using ConfiguratorFn = int (*)(int, const char* const*, void (*)(void*, int, const char*, size_t), void*);
+
+struct LoadedConfigurator {
+    bool tried = false;
+    ConfiguratorFn run = nullptr;
+    std::string error;
+};
+
+LoadedConfigurator& C() {
+    static LoadedConfigurator loaded;
+    return loaded;
+}
+
+void Collect(void* context, int stream, const char* text, size_t length) {
+    auto* run = static_cast<ConfiguratorRun*>(context);
+    (stream == 2 ? run->err : run->out).append(text, length);
+}
+
+}  // namespace
+
+ConfiguratorRun RunConfigurator(const std::vector<std::string>& arguments) {
+    LoadedConfigurator& loaded = C();
+    if (!loaded.tried) {
+        loaded.tried = true;
+        char path[MAX_PATH + 32] = {};
+        DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+        char* slash = length == 0 ? nullptr : strrchr(path, '\\');
+        snprintf(slash ? slash + 1 : path, sizeof path - (slash ? slash + 1 - path : 0), "ztcfg-harness.dll");
+        HMODULE module = LoadLibraryA(path);
+        if (module == nullptr) {
+            loaded.error = std::string("LoadLibraryA(") + path + ") failed with error " + std::to_string(GetLastError());
+        } else {
+            RedirectImports(module);
+            loaded.run = reinterpret_cast<ConfiguratorFn>(
+                reinterpret_cast<void (*)()>(GetProcAddress(module, "ZtcfgRun")));
+            if (loaded.run == nullptr) loaded.error = "ztcfg-harness.dll does not export ZtcfgRun";
+        }
+    }
+    ConfiguratorRun run;
+    if (loaded.run == nullptr) {
+        run.err = loaded.error;
+        return run;
+    }
+    std::vector<const char*> argv = {"ztcfg"};
+    for (const std::string& argument : arguments) argv.push_back(argument.c_str());
+    run.code = loaded.run(static_cast<int>(argv.size()), argv.data(), Collect, &run);
+    return run;
+}
+
+std::string ConfiguratorLoadError() { return C().error; }
 
 }  // namespace tb

@@ -30,6 +30,17 @@ struct Redirection {
 // whatever DLL the import is recorded under.
 Redirection RedirectImports(HMODULE module);
 Redirection LibraryRedirection();  // what LoadLibraryUnderTest did
+
+// The configurator's code as ztcfg-harness.dll, loaded once per process from the program's
+// folder with its imports redirected as the library's are. One run of a command line
+// (without the program's name): its exit code and what it printed on each stream.
+struct ConfiguratorRun {
+    int code = -1;
+    std::string out;
+    std::string err;
+};
+ConfiguratorRun RunConfigurator(const std::vector<std::string>& arguments);
+std::string ConfiguratorLoadError();
 // Points module's imports of one function (by name, any DLL) at replacement; returns
 // how many import slots were changed (0 when the module does not import it).
 int ReplaceImport(HMODULE module, const char* function, uintptr_t replacement);

@@ -3,6 +3,17 @@
 #include <cstdlib>
 #include <cstring>
 
+#ifdef ZT_WRITE_PREVIEW
+const WritePreview* writePreview = nullptr;
+#define ZT_PREVIEW_VALUE(key, name, type, data, size)                                              \
+    if (writePreview != nullptr) {                                                                 \
+        writePreview->value(writePreview->context, key, name, type, reinterpret_cast<const BYTE*>(data), size); \
+        return ERROR_SUCCESS;                                                                      \
+    }
+#else
+#define ZT_PREVIEW_VALUE(key, name, type, data, size)
+#endif
+
 void RegKey::Close() {
     if (key != nullptr) RegCloseKey(key);
     key = nullptr;
@@ -45,6 +56,7 @@ DWORD ReadDword(HKEY key, const char* name, DWORD defaultValue) {
 }
 
 LONG WriteDword(HKEY key, const char* name, DWORD value) {
+    ZT_PREVIEW_VALUE(key, name, REG_DWORD, &value, sizeof(value))
     return RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
 }
 
@@ -79,10 +91,12 @@ LONG CheckPortName(HKEY key) {
 }
 
 LONG WriteComName(HKEY key, const char* name, const char (&field)[ComNameSize]) {
+    ZT_PREVIEW_VALUE(key, name, REG_SZ, field, ComNameSize)
     return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(field), ComNameSize);
 }
 
 LONG WriteText(HKEY key, const char* name, const char* text, DWORD size) {
+    ZT_PREVIEW_VALUE(key, name, REG_SZ, text, size)
     return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), size);
 }
 
@@ -92,12 +106,25 @@ LONG MoveValue(HKEY key, const char* oldName, const char* newName, DWORD size) {
     if (size > MaxSize) size = MaxSize;
     LONG rc = RegQueryValueExA(key, oldName, nullptr, nullptr, data, &size);
     if (rc != ERROR_SUCCESS) return rc;
+#ifdef ZT_WRITE_PREVIEW
+    if (writePreview != nullptr) {
+        writePreview->value(writePreview->context, key, newName, REG_SZ, data, size);
+        writePreview->removed(writePreview->context, key, oldName);
+        return ERROR_SUCCESS;
+    }
+#endif
     rc = RegSetValueExA(key, newName, 0, REG_SZ, data, size);
     if (rc != ERROR_SUCCESS) return rc;
     return RegDeleteValueA(key, oldName);
 }
 
 void DeleteValueAndSubkey(HKEY key, const char* name) {
+#ifdef ZT_WRITE_PREVIEW
+    if (writePreview != nullptr) {
+        writePreview->removed(writePreview->context, key, name);
+        return;
+    }
+#endif
     RegDeleteValueA(key, name);
     RegDeleteKeyA(key, name);
 }

@@ -12,6 +12,19 @@ constexpr const char* SerialDeviceMapPath = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
 constexpr const char* PortsKeyPath = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
 constexpr const char* DriverParametersPath = "SYSTEM\\CurrentControlSet\\Services\\Vereruri\\Parameters";
 
+#ifdef ZT_WRITE_PREVIEW
+// Only in the configurator's build: while set, every write, delete and restart
+// of the core goes to the preview instead (its --dry-run); reads still see the
+// registry as it is.
+struct WritePreview {
+    void (*value)(void* context, HKEY key, const char* name, DWORD type, const BYTE* data, DWORD size);
+    void (*removed)(void* context, HKEY key, const char* name);
+    void (*restarted)(void* context, const BoardRecord* board);
+    void* context;
+};
+extern const WritePreview* writePreview;
+#endif
+
 // Owner of an open registry key; INVALID_HANDLE_VALUE and null both mean "none".
 struct RegKey {
     HKEY key = nullptr;

@@ -2,6 +2,8 @@
 
 #include <setupapi.h>
 
+#include "core/registry.h"
+
 namespace {
 // Time the driver needs to stop before it can be started again.
 constexpr DWORD RestartPauseMs = 500;
@@ -26,6 +28,12 @@ int ChangeDeviceState(DWORD stateChange, BoardRecord* board) {
 }
 
 void RestartBoardDevice(BoardRecord* board) {
+#ifdef ZT_WRITE_PREVIEW
+    if (writePreview != nullptr) {
+        writePreview->restarted(writePreview->context, board);
+        return;
+    }
+#endif
     ChangeDeviceState(DICS_DISABLE, board);
     Sleep(RestartPauseMs);
     ChangeDeviceState(DICS_ENABLE, board);

@@ -1,0 +1,271 @@
+// ztcfg: the Settings page, its dialogs and Port Name Remap from a command
+// line, on the library's own core.
+#include <windows.h>
+
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "changes.h"
+#include "console.h"
+#include "core/catalogue.h"
+#include "core/registry.h"
+#include "fleet.h"
+#include "preview.h"
+#include "profile.h"
+#include "remap_command.h"
+#include "report_console.h"
+#include "session.h"
+#include "view.h"
+
+namespace {
+
+const char* const MainHelp =
+    "ztcfg - configures multiport serial boards as their Settings page does, from scripts\n"
+    "\n"
+    "Usage:\n"
+    "  ztcfg list [--json]                           every board and its rows, ports and settings\n"
+    "  ztcfg show BOARD [--json]                     one board\n"
+    "  ztcfg set BOARD ROWS NAME=VALUE... [--dry-run]   change settings (ztcfg set --help)\n"
+    "  ztcfg remap BOARD --start N [--dry-run]       renumber the board's COM names from COM<N>\n"
+    "  ztcfg export BOARD [--out FILE] [--with-com-names]   write the board's profile (JSON)\n"
+    "  ztcfg import FILE [BOARD] [--dry-run]         apply a profile to a board of its type\n"
+    "  ztcfg COMMAND --help                          the command's help\n"
+    "\n"
+    "BOARD is a board's device instance id, its number in 'ztcfg list', or its model name when\n"
+    "only one board has it. --dry-run changes nothing and prints what would be written as a\n"
+    ".reg fragment. Messages go to standard error.\n"
+    "Exit codes: 0 done, 1 done in part (a write or rename failed; each failure is named),\n"
+    "2 refused or usage (nothing written).\n";
+
+const char* const ListHelp =
+    "ztcfg list [--json]\n"
+    "Lists every board found: its number, device instance id, type code, model, UART and child\n"
+    "count; per row of its Settings page the row's ports (COM names) and what the page and the\n"
+    "Advanced Settings dialog show (interface, mode, auto toggle, trigger levels, flow control,\n"
+    "55x mode); on legacy-I/O boards each port's I/O address, 9-bit and sleep mode values.\n";
+const char* const ShowHelp =
+    "ztcfg show BOARD [--json]\n"
+    "Shows one board as 'ztcfg list' does.\n";
+const char* const SetHelpHead =
+    "ztcfg set BOARD ROWS NAME=VALUE... [--dry-run]\n"
+    "Plays the settings on the board's Settings page and dialogs. A value the page or dialog\n"
+    "would not offer for that board and row is refused with the allowed values named (exit 2,\n"
+    "nothing written).\n\n";
+const char* const RemapHelp =
+    "ztcfg remap BOARD --start N [--dry-run]\n"
+    "Renames the board's ports COM<N>, COM<N+1>, ... in the DOS device names, the serial device\n"
+    "map, the COM name database, PortName, the friendly names and the Ports key, as Port Name\n"
+    "Remap does (N from 1 to 240; a name another device holds is refused; two ports of the board\n"
+    "exchange names through a free temporary name). The parallel port keeps its name. Prints each\n"
+    "port's old and new name and the six places afterwards.\n";
+const char* const ExportHelp =
+    "ztcfg export BOARD [--out FILE] [--with-com-names]\n"
+    "Writes the board's profile: format \"ztcfg-profile\" version 1, the type code, every row's\n"
+    "settings and the legacy ports' settings; with --with-com-names also the first COM number.\n"
+    "Without --out the profile goes to standard output.\n";
+const char* const ImportHelp =
+    "ztcfg import FILE [BOARD] [--dry-run]\n"
+    "Applies a profile to BOARD (by default the only board of the profile's type code) through\n"
+    "the same paths as 'set' and 'remap'. A board of another type code, a malformed or\n"
+    "truncated profile, or another format version is refused (exit 2, nothing written).\n";
+
+struct Arguments {
+    std::vector<std::string> words;
+    bool json = false;
+    bool dryRun = false;
+    bool help = false;
+    bool withComNames = false;
+    std::string out;
+    std::string start;
+};
+
+bool ReadArguments(int argc, const char* const* argv, Arguments* args, std::string* why) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string word = argv[i];
+        if (word == "--json") {
+            args->json = true;
+        } else if (word == "--dry-run") {
+            args->dryRun = true;
+        } else if (word == "--help" || word == "-h") {
+            args->help = true;
+        } else if (word == "--with-com-names") {
+            args->withComNames = true;
+        } else if (word == "--out" || word == "--start") {
+            if (i + 1 >= argc) {
+                *why = word + " needs a value";
+                return false;
+            }
+            (word == "--out" ? args->out : args->start) = argv[++i];
+        } else if (word.size() > 2 && word.compare(0, 2, "--") == 0) {
+            *why = "unknown option " + word;
+            return false;
+        } else {
+            args->words.push_back(word);
+        }
+    }
+    return true;
+}
+
+int Usage(const Console& console, const std::string& why) {
+    console.Err("ztcfg: " + why + " (ztcfg --help)\n");
+    return ExitRefused;
+}
+
+FoundBoard* Board(Fleet* fleet, const std::string& name, const Console& console) {
+    std::string why;
+    FoundBoard* board = ResolveBoard(fleet, name, &why);
+    if (board == nullptr) {
+        console.Err("ztcfg: " + why + "\n");
+        return nullptr;
+    }
+    if (board->record == nullptr) {
+        console.Err("ztcfg: board " + name + " has no child port the provider can find\n");
+        return nullptr;
+    }
+    return board;
+}
+
+int ListCommand(Fleet* fleet, const Arguments& args, const Console& console, const std::string& only) {
+    nlohmann::ordered_json boards = nlohmann::ordered_json::array();
+    std::string text;
+    for (size_t i = 0; i < fleet->boards.size(); ++i) {
+        FoundBoard& board = fleet->boards[i];
+        if (!only.empty() && board.instanceId != only) continue;
+        if (args.json) {
+            boards.push_back(BoardJson(&board, static_cast<int>(i + 1)));
+        } else {
+            text += BoardTable(&board, static_cast<int>(i + 1));
+        }
+    }
+    if (args.json) {
+        console.Out((only.empty() ? nlohmann::ordered_json{{"boards", boards}} : boards.at(0)).dump(2) + "\n");
+    } else {
+        console.Out(text.empty() ? "no board found\n" : text);
+    }
+    return ExitDone;
+}
+
+int SetCommand(Fleet* fleet, const Arguments& args, const Console& console) {
+    if (args.words.size() < 3) return Usage(console, "set needs BOARD, ROWS and NAME=VALUE settings");
+    FoundBoard* board = Board(fleet, args.words[1], console);
+    if (board == nullptr) return ExitRefused;
+    PrepareBoard(board);
+    ChangeRequest request;
+    std::string why;
+    const std::vector<std::string> settings(args.words.begin() + 2, args.words.end());
+    if (!ParseSettings(settings, board->record->panelCount, &request, &why)) return Usage(console, why);
+    if (!args.dryRun) return ApplyChanges(board, request, console);
+    Preview preview;
+    const int result = ApplyChanges(board, request, console);
+    if (result != ExitRefused) console.Out(preview.Text());
+    return result;
+}
+
+int ExportCommand(Fleet* fleet, const Arguments& args, const Console& console) {
+    if (args.words.size() != 2) return Usage(console, "export needs BOARD");
+    FoundBoard* board = Board(fleet, args.words[1], console);
+    if (board == nullptr) return ExitRefused;
+    const std::string profile = ExportProfile(board, args.withComNames).dump(2) + "\n";
+    if (args.out.empty()) {
+        console.Out(profile);
+        return ExitDone;
+    }
+    std::ofstream file(args.out, std::ios::binary);
+    file << profile;
+    file.close();
+    if (!file) {
+        console.Err("ztcfg: cannot write " + args.out + "\n");
+        return ExitPartly;
+    }
+    return ExitDone;
+}
+
+int ImportCommand(Fleet* fleet, const Arguments& args, const Console& console) {
+    if (args.words.size() < 2 || args.words.size() > 3) return Usage(console, "import needs FILE and may name BOARD");
+    std::ifstream file(args.words[1], std::ios::binary);
+    if (!file) {
+        console.Err("ztcfg: cannot read " + args.words[1] + "\n");
+        return ExitRefused;
+    }
+    std::stringstream content;
+    content << file.rdbuf();
+    ProfileRequest profile;
+    std::string why;
+    if (!ReadProfile(content.str(), &profile, &why)) {
+        console.Err("ztcfg: " + args.words[1] + ": " + why + "\n");
+        return ExitRefused;
+    }
+    FoundBoard* board = nullptr;
+    if (args.words.size() == 3) {
+        board = Board(fleet, args.words[2], console);
+    } else {
+        board = OnlyBoardOfType(fleet, profile.typeCode, &why);
+        if (board == nullptr) console.Err("ztcfg: " + why + "\n");
+    }
+    if (board == nullptr) return ExitRefused;
+    return ImportProfile(board, profile, args.dryRun, console);
+}
+
+int RemapCommandLine(Fleet* fleet, const Arguments& args, const Console& console) {
+    if (args.words.size() != 2 || args.start.empty()) return Usage(console, "remap needs BOARD and --start N");
+    FoundBoard* board = Board(fleet, args.words[1], console);
+    if (board == nullptr) return ExitRefused;
+    char* end = nullptr;
+    const long start = std::strtol(args.start.c_str(), &end, 10);
+    if (end == nullptr || *end != '\0') return Usage(console, "--start takes a COM number, not \"" + args.start + "\"");
+    return RemapBoard(board, static_cast<int>(start), args.dryRun, console);
+}
+
+const char* HelpOf(const std::string& command) {
+    if (command == "list") return ListHelp;
+    if (command == "show") return ShowHelp;
+    if (command == "remap") return RemapHelp;
+    if (command == "export") return ExportHelp;
+    if (command == "import") return ImportHelp;
+    return nullptr;
+}
+
+}  // namespace
+
+int RunConfigurator(int argc, const char* const* argv, const Console& console) {
+    ResetReporter();
+    Arguments args;
+    std::string why;
+    if (!ReadArguments(argc, argv, &args, &why)) return Usage(console, why);
+    if (args.words.empty()) {
+        console.Out(MainHelp);
+        return args.help ? ExitDone : ExitRefused;
+    }
+    const std::string command = args.words[0];
+    const bool known = command == "set" || HelpOf(command) != nullptr;
+    if (!known) return Usage(console, "unknown command \"" + command + "\"");
+    if (args.help) {
+        console.Out(command == "set" ? std::string(SetHelpHead) + SettingsHelp : HelpOf(command));
+        return ExitDone;
+    }
+    if (args.json && command != "list" && command != "show") return Usage(console, "--json is for list and show");
+    if (args.dryRun && command != "set" && command != "remap" && command != "import") {
+        return Usage(console, "--dry-run is for set, remap and import");
+    }
+    Fleet fleet;
+    FindBoards(&fleet, ReporterFor(console));
+    if (command == "list") {
+        if (args.words.size() != 1) return Usage(console, "list takes no BOARD");
+        return ListCommand(&fleet, args, console, "");
+    }
+    if (command == "show") {
+        if (args.words.size() != 2) return Usage(console, "show needs BOARD");
+        FoundBoard* board = Board(&fleet, args.words[1], console);
+        if (board == nullptr) return ExitRefused;
+        return ListCommand(&fleet, args, console, board->instanceId);
+    }
+    if (command == "set") return SetCommand(&fleet, args, console);
+    if (command == "remap") return RemapCommandLine(&fleet, args, console);
+    if (command == "export") return ExportCommand(&fleet, args, console);
+    return ImportCommand(&fleet, args, console);
+}

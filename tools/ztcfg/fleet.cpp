@@ -1,0 +1,93 @@
+#include "fleet.h"
+
+#include <cfgmgr32.h>
+
+#include <cctype>
+#include <cstdlib>
+
+#include "core/board_open.h"
+#include "core/catalogue.h"
+#include "core/registry.h"
+
+Fleet::~Fleet() {
+    for (FoundBoard& board : boards) {
+        if (board.record != nullptr) FreeBoardRecord(board.record);
+    }
+    if (set != nullptr && set != INVALID_HANDLE_VALUE) SetupDiDestroyDeviceInfoList(set);
+}
+
+namespace {
+
+bool HoldsDeviceType(HDEVINFO set, SP_DEVINFO_DATA* element) {
+    RegKey key(OpenDeviceKey(set, element, KEY_READ));
+    DWORD type = 0;
+    return key && QueryDword(key.key, "ZtDeviceType", &type) == ERROR_SUCCESS;
+}
+
+std::string InstanceIdOf(HDEVINFO set, SP_DEVINFO_DATA* element) {
+    char id[MAX_DEVICE_ID_LEN + 1] = {};
+    if (!SetupDiGetDeviceInstanceIdA(set, element, id, MAX_DEVICE_ID_LEN, nullptr)) return "";
+    id[MAX_DEVICE_ID_LEN] = '\0';
+    return id;
+}
+
+bool SameText(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+void FindBoards(Fleet* fleet, const Reporter& reporter) {
+    fleet->set = SetupDiGetClassDevsA(nullptr, nullptr, nullptr, DIGCF_PRESENT | DIGCF_ALLCLASSES);
+    if (fleet->set == INVALID_HANDLE_VALUE) {
+        fleet->set = nullptr;
+        return;
+    }
+    SP_DEVINFO_DATA element = {};
+    element.cbSize = sizeof(element);
+    for (DWORD index = 0; SetupDiEnumDeviceInfo(fleet->set, index, &element); ++index) {
+        if (!HoldsDeviceType(fleet->set, &element)) continue;
+        FoundBoard board;
+        board.element = std::make_unique<SP_DEVINFO_DATA>(element);
+        board.instanceId = InstanceIdOf(fleet->set, board.element.get());
+        board.record = OpenBoardRecord(fleet->set, board.element.get(), reporter);
+        fleet->boards.push_back(std::move(board));
+    }
+}
+
+FoundBoard* ResolveBoard(Fleet* fleet, const std::string& name, std::string* why) {
+    for (FoundBoard& board : fleet->boards) {
+        if (SameText(board.instanceId, name)) return &board;
+    }
+    char* end = nullptr;
+    const long number = std::strtol(name.c_str(), &end, 10);
+    if (!name.empty() && end != nullptr && *end == '\0') {
+        if (number >= 1 && static_cast<size_t>(number) <= fleet->boards.size()) return &fleet->boards[number - 1];
+        *why = "there is no board " + name + " (" + std::to_string(fleet->boards.size()) + " found)";
+        return nullptr;
+    }
+    FoundBoard* match = nullptr;
+    int matches = 0;
+    for (FoundBoard& board : fleet->boards) {
+        if (board.record == nullptr) continue;
+        const BoardRecord* record = board.record;
+        if (SameText(ModelLabelOf(record->deviceType, record->deviceFamily, record->allEnable), name)) {
+            match = &board;
+            ++matches;
+        }
+    }
+    if (matches == 1) return match;
+    *why = matches == 0 ? "no board is \"" + name + "\" (give an instance id, a number of 'ztcfg list' or a model)"
+                        : std::to_string(matches) + " boards are \"" + name + "\": give its instance id or number";
+    return nullptr;
+}
+
+void PrepareBoard(FoundBoard* board) {
+    if (board->record != nullptr) ReadBoardSwitches(board->record);
+}

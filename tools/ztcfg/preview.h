@@ -1,0 +1,21 @@
+// --dry-run: the core's writes recorded instead of made, printed as a .reg
+// fragment in regedit's notation.
+#pragma once
+#include <string>
+#include <vector>
+
+struct PreviewLine {
+    std::string key;   // "HKEY_LOCAL_MACHINE\\..."; empty for a note
+    std::string text;  // "\"Name\"=dword:00000001", "\"Name\"=-", or the note
+};
+
+// While a Preview lives, the core's writes go to it.
+struct Preview {
+    std::vector<PreviewLine> lines;
+    Preview();
+    ~Preview();
+    Preview(const Preview&) = delete;
+    Preview& operator=(const Preview&) = delete;
+    void Note(const std::string& note) { lines.push_back({"", note}); }
+    std::string Text() const;  // "Windows Registry Editor Version 5.00" and the lines by key
+};
