@@ -76,6 +76,7 @@ std::vector<sweep::Failure> RunCase(uint64_t seed, uint64_t index, bool verbose)
         const auto dosBefore = tb::DosNameTable();
 
         sweep::PlayCase(world, rng);
+        if (rng.Chance(35)) sweep::PlayConfigurator(world, rng);
 
         // The release closes one tool window; each Set Device Info started one. Close the rest.
         for (int i = 0; i < 8 && world.toolStarted; ++i) {

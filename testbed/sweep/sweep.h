@@ -72,6 +72,9 @@ void PlayCase(World& world, Rng& rng);
 // knows; what went wrong (empty: every player ended its dialog with OK or Cancel).
 std::vector<std::string> CheckDialogPlayers();
 
+// cli.cpp: random configurator commands on the case's board, each checked on its own.
+void PlayConfigurator(World& world, Rng& rng);
+
 // texts.cpp: the message boxes the library may show.
 bool IsLibraryMessage(const std::string& text, const std::string& caption);
 
