@@ -26,6 +26,7 @@
 #include <functional>
 #include <string>
 
+#include "cli_session.h"
 #include "core/catalogue.h"
 #include "resources/ids.h"
 #include "tools.h"
@@ -41,12 +42,13 @@ struct Options {
     std::string gallery;
     bool interactive = false;
     bool list = false;
+    bool cli = false;
 };
 
 constexpr char Usage[] =
     "usage: ztui-demo --list\n"
     "       ztui-demo [--type CODE] [--ports N] [--uart 0|1|2] [--reg FILE]\n"
-    "                 [--pictures DIR | --interactive | --gallery DIR]\n";
+    "                 [--pictures DIR | --interactive | --gallery DIR | --cli]\n";
 
 bool ParseOptions(int argc, char** argv, Options* options) {
     for (int i = 1; i < argc; ++i) {
@@ -72,6 +74,8 @@ bool ParseOptions(int argc, char** argv, Options* options) {
             options->interactive = true;
         } else if (std::strcmp(arg, "--list") == 0) {
             options->list = true;
+        } else if (std::strcmp(arg, "--cli") == 0) {
+            options->cli = true;
         } else {
             std::fputs(Usage, stderr);
             return false;
@@ -415,6 +419,7 @@ int main(int argc, char** argv) {
     }
     tb::InstallUiDriver();
     if (!options.gallery.empty()) return RunGallery(options.gallery);
+    if (options.cli) return RunCliSession(options.type, options.ports, options.uart);
 
     if (LookUpDeviceType(options.type).modelLabel[0] == '\0') {
         std::printf("0x%08lX is not in the catalogue (see --list): it shows as a standard board\n",

@@ -10,21 +10,24 @@
 #   --interactive   with an X display, shows the sheet
 #   --gallery       pictures of every page layout and dialog into docs/pictures/
 #   --list          the boards of the catalogue
+#   --cli           a short ztcfg session on two simulated boards of the model
 # Other arguments go to the demo: --type 0x4D320000 --ports 32 --reg FILE.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 scripts/deps.sh
 cmake -S . -B build -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j"$(nproc)" --target ztui ztui-demo RiVUROduv
+cmake --build build -j"$(nproc)" --target ztui ztui-demo ztcfg ztcfg-harness RiVUROduv
 interactive=0
 gallery=0
 list=0
+cli=0
 args=()
 while [ $# -gt 0 ]; do
   case "$1" in
     --interactive) interactive=1 ;;
     --gallery) gallery=1 ;;
     --list) list=1 ;;
+    --cli) cli=1 ;;
     # The demo runs in build/bin on Wine's drive Z:, which is the host's root.
     --reg) args+=(--reg "Z:$(realpath -m "${2:?--reg takes a file}")"); shift ;;
     *) args+=("$1") ;;
@@ -40,7 +43,13 @@ to_png() {
   done
 }
 
-if [ "$list" = 1 ]; then
+if [ "$cli" = 1 ]; then
+  prefix=$PWD/build/wineprefix
+  status=0
+  (cd build/bin && ../../scripts/wine-run "$prefix" ./ztui-demo.exe --cli "${args[@]}") || status=$?
+  scripts/wine-prefix down "$prefix"
+  exit $status
+elif [ "$list" = 1 ]; then
   prefix=$PWD/build/wineprefix
   (cd build/bin && ../../scripts/wine-run "$prefix" ./ztui-demo.exe --list)
   scripts/wine-prefix down "$prefix"

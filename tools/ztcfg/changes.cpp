@@ -140,16 +140,25 @@ bool PlayToggle(Play* play, PageSession* page, int row, const std::string& value
     if (HwOffered(*page, row)) offered.push_back("HW");
     const bool hardware = Same(value, "HW");
     if ((hardware || Same(value, "SW")) && ChooseRowToggle(page, row, hardware)) return true;
-    offered.insert(offered.begin(), current);
+    if (std::find(offered.begin(), offered.end(), current) == offered.end()) offered.insert(offered.begin(), current);
     return play->Refuse(RowLabel(row) + ": auto toggle \"" + value + "\" is not offered; allowed: " + Join(offered));
+}
+
+// The dialog's state that a choice may change, to tell whether anything did.
+std::string Shown(const AdvancedSession& dialog) {
+    return FlowText(dialog) + "|" + LevelText(dialog.tx) + "|" + LevelText(dialog.rx) + "|" +
+           (Mode55xOn(dialog) ? "on" : "off");
 }
 
 bool PlayAdvanced(Play* play, PageSession* page, int row, const std::vector<Setting>& settings) {
     if (HasFeature(page->board->deviceType, FeatureParallelOnly)) {
         return play->Refuse("the parallel port has no Advanced Settings");
     }
+    // Opening normalises the slot: play it on a copy until a choice changes something.
+    const PortSettings opened = page->board->ports[row];
     AdvancedSession dialog = {};
     OpenAdvanced(&dialog, page, row);
+    const std::string before = Shown(dialog);
     if (const Setting* s = Find(settings, "mode55x")) {
         bool on = false;
         if (!ParseOnOff(s->value, &on)) return play->Refuse(RowLabel(row) + ": mode55x is on or off");
@@ -189,6 +198,10 @@ bool PlayAdvanced(Play* play, PageSession* page, int row, const std::vector<Sett
         }
         return play->Refuse(RowLabel(row) + ": " + s->name + " \"" + s->value + "\" is not in the list; allowed: " +
                             Join(levels));
+    }
+    if (Shown(dialog) == before) {
+        page->board->ports[row] = opened;  // nothing chosen: the dialog is cancelled
+        return true;
     }
     if (!PressAdvancedOk(&dialog, play->write, ReporterFor(play->console))) play->failed = true;
     return true;
@@ -343,6 +356,14 @@ bool PlayNineBit(Play* play, const std::vector<LegacyPortState>& ports, const Ch
             values.address = static_cast<uint32_t>(address);
         }
     }
+    bool changed = false;
+    for (int section = 0; section < sections; ++section) {
+        const LegacyPortState* port = PortState(ports, section);
+        const NineBitValues& was = port != nullptr ? port->nineBit : NineBitValues{};
+        changed = changed || shown[section].enable != was.enable || shown[section].mode != was.mode ||
+                  shown[section].address != (was.address < NineBitAddressCount ? was.address : 0xFFFFFFFF);
+    }
+    if (!changed) return true;
     const bool anyOn = shown[0].enable != 0 || (sections == 2 && shown[1].enable != 0);
     if (anyOn && !NineBitAddressesValid(shown[0].address, shown[1].address, sections)) {
         return play->Refuse("Address Number Invalid: the ports' 9-bit addresses must be listed and differ");
@@ -379,6 +400,12 @@ bool PlaySleep(Play* play, const std::vector<LegacyPortState>& ports, const Chan
         if (change.port >= boxes) return play->Refuse(PortLabel(change.port) + " has no sleep mode box");
         if (!ParseOnOff(s->value, &on[change.port])) return play->Refuse(PortLabel(change.port) + ": sleep is on or off");
     }
+    bool changed = false;
+    for (int box = 0; box < boxes; ++box) {
+        const LegacyPortState* port = PortState(ports, box);
+        changed = changed || on[box] != (port != nullptr && SleepModeShownOn(port->sleep));
+    }
+    if (!changed) return true;
     if (!play->write) return true;
     for (int box = 0; box < boxes; ++box) {
         uint32_t stored = 0;
@@ -413,6 +440,14 @@ bool PlayLegacy(Play* play, const ChangeRequest& request) {
     return true;
 }
 
+// What a row shows and would store, to tell whether a choice changed anything.
+std::string RowShown(const PageSession& page, int row) {
+    const PortSettings& slot = page.board->ports[row];
+    return InterfaceText(page, row) + "|" + ModeText(page, row) + "|" + ToggleText(slot) + "|" +
+           std::to_string(slot.portMode) + "|" + std::to_string(slot.flowControl10) + "|" +
+           std::to_string(slot.rxFifo10) + "|" + std::to_string(slot.txFifo10);
+}
+
 // The page, its rows' choices, the Advanced Settings of each row and the
 // legacy dialogs, then OK on the page when a page setting was given.
 bool PlayRequest(Play* play, const ChangeRequest& request) {
@@ -426,6 +461,7 @@ bool PlayRequest(Play* play, const ChangeRequest& request) {
             return play->Refuse("there is no row " + std::to_string(change.row + 1) + " (the page shows " +
                                 std::to_string(page.rows) + ")");
         }
+        const std::string before = RowShown(page, change.row);
         if (const Setting* s = Find(change.settings, "interface")) {
             if (!PlayInterface(play, &page, change.row, s->value)) return false;
         }
@@ -435,7 +471,7 @@ bool PlayRequest(Play* play, const ChangeRequest& request) {
         if (const Setting* s = Find(change.settings, "toggle")) {
             if (!PlayToggle(play, &page, change.row, s->value)) return false;
         }
-        pageChanged = pageChanged || HasAny(change.settings, {"interface", "mode", "toggle"});
+        pageChanged = pageChanged || RowShown(page, change.row) != before;
     }
     for (const ChangeRequest::Row& change : rows) {
         if (!HasAny(change.settings, {"mode55x", "flow", "tx-trigger", "rx-trigger"})) continue;

@@ -24,7 +24,9 @@ std::string KeyPath(HKEY key) {
     std::string path;
     for (ULONG i = 0; i < info.length / sizeof(WCHAR) && i < 2048; ++i) path += static_cast<char>(info.name[i]);
     const std::string machine = "\\REGISTRY\\MACHINE";
-    if (path.compare(0, machine.size(), machine) == 0) path = "HKEY_LOCAL_MACHINE" + path.substr(machine.size());
+    if (path.size() >= machine.size() && lstrcmpiA(path.substr(0, machine.size()).c_str(), machine.c_str()) == 0) {
+        path = "HKEY_LOCAL_MACHINE" + path.substr(machine.size());
+    }
     return path;
 }
 

@@ -1,6 +1,7 @@
 #include "remap_command.h"
 
 #include <windows.h>
+#include <cfgmgr32.h>
 #include <ddk/msports.h>
 
 #include <string>
@@ -57,8 +58,7 @@ bool ClaimedInComDb(int number) {
     DWORD ports = 0;
     const bool ok = ComDBGetCurrentPortUsage(db, usage, sizeof(usage), CDB_REPORT_BYTES, &ports) == ERROR_SUCCESS;
     ComDBClose(db);
-    return ok && number >= 1 && static_cast<DWORD>(number) <= ports && number <= COMDB_MAX_PORTS_ARBITRATED &&
-           usage[number - 1] != 0;
+    return ok && number >= 1 && number <= COMDB_MAX_PORTS_ARBITRATED && usage[number - 1] != 0;
 }
 
 std::string FriendlyName(BoardRecord* board, int child) {
@@ -97,7 +97,7 @@ int RenamedPorts(const BoardRecord* board) {
 // through a free temporary name, which is not shown.
 int PreviewRemap(FoundBoard* found, int start, const Console& console) {
     BoardRecord* board = found->record;
-    std::string text = "Windows Registry Editor Version 5.00\n";
+    std::string text;
     std::string renames;
     for (int child = 0; child < RenamedPorts(board); ++child) {
         const std::string name = PortNameOf(board, child);
@@ -110,8 +110,10 @@ int PreviewRemap(FoundBoard* found, int start, const Console& console) {
         if (current == target) continue;
         const std::string newName = ComName(target);
         renames += "; port " + std::to_string(child + 1) + ": " + name + " -> " + newName + "\n";
-        text += "\n[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Enum\\(port " + std::to_string(child + 1) +
-                ")\\Device Parameters]\n\"PortName\"=\"" + newName + "\"\n";
+        char id[MAX_DEVICE_ID_LEN + 1] = {};
+        SetupDiGetDeviceInstanceIdA(board->childSet, &board->childDevices[child], id, MAX_DEVICE_ID_LEN, nullptr);
+        text += "\n[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Enum\\" + std::string(id) +
+                "\\Device Parameters]\n\"PortName\"=\"" + newName + "\"\n";
         const std::string target0 = DosTarget(name);
         if (IsDriverDeviceObject(target0.c_str())) {
             text += "\n[HKEY_LOCAL_MACHINE\\" + std::string(SerialDeviceMapPath) + "]\n\"" + target0 + "\"=\"" +
@@ -127,7 +129,8 @@ int PreviewRemap(FoundBoard* found, int start, const Console& console) {
         }
         text += "; friendly name: " + newName + " in place of " + name + "\n";
     }
-    console.Out(renames + text);
+    if (renames.empty()) renames = "; every port already has its name\n";
+    console.Out(renames + (text.empty() ? "" : "Windows Registry Editor Version 5.00\n" + text));
     return ExitDone;
 }
 
