@@ -9,6 +9,7 @@
 #include "provider/format.h"
 #include "provider/messages.h"
 #include "provider/registry.h"
+#include "provider/tab_stops.h"
 #include "resources/resource.h"
 
 namespace {
@@ -96,6 +97,7 @@ INT_PTR OnNineBitInit(NineBitModeState* state) {
         ShowWindow(GetDlgItem(state->dialogWindow, id), sections == 1 ? SW_HIDE : SW_SHOWNORMAL);
     }
     for (int section = 0; section < sections; ++section) OpenSection(state, section);
+    KeepRadioGroupsReachable(state->dialogWindow);
     return TRUE;
 }
 
@@ -150,6 +152,7 @@ INT_PTR OnNineBitCommand(NineBitModeState* state, int id) {
     case IDC_NB_ENABLE_FIRST + 1: {
         const int section = id - IDC_NB_ENABLE_FIRST;
         EnableSection(state, section, SectionOn(state, section));
+        KeepRadioGroupsReachable(state->dialogWindow);
         return FALSE;
     }
     case HwRadioOf(0):

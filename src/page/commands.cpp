@@ -11,6 +11,7 @@
 #include "page/choices.h"
 #include "page/page.h"
 #include "provider/registry.h"
+#include "provider/tab_stops.h"
 #include "remap/remap.h"
 #include "resources/ids.h"
 
@@ -215,6 +216,7 @@ INT_PTR OnSettingsCommand(PageState* page, int id, int, HWND control) {
     RowChoices before[MaxPageRows];
     TakeRowChoices(page, before);
     const INT_PTR result = RunSettingsCommand(page, id, control);
+    KeepRadioGroupsReachable(page->dialogWindow);
     RowChoices after[MaxPageRows];
     TakeRowChoices(page, after);
     if (!SameChoices(before, after)) PropSheet_Changed(GetParent(page->dialogWindow), page->dialogWindow);

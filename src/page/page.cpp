@@ -6,6 +6,7 @@
 #include "provider/catalogue.h"
 #include "provider/dialog_state.h"
 #include "provider/format.h"
+#include "provider/tab_stops.h"
 #include "resources/ids.h"
 
 void EnableControl(HWND control, bool enable) {
@@ -122,6 +123,7 @@ BOOL OnInitSettingsPage(PageState* page, const PROPSHEETPAGEA* sheetPage) {
     }
     ShowModelLabel(page);
     LoadAndShowPorts(page);
+    KeepRadioGroupsReachable(page->dialogWindow);
     return TRUE;
 }
 
