@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <prsht.h>
 
+#include "page/picture.h"
 #include "provider/catalogue.h"
 #include "provider/dialog_state.h"
 #include "provider/format.h"
@@ -123,6 +124,7 @@ BOOL OnInitSettingsPage(PageState* page, const PROPSHEETPAGEA* sheetPage) {
     }
     ShowModelLabel(page);
     LoadAndShowPorts(page);
+    ShowPagePicture(page->dialogWindow);
     KeepRadioGroupsReachable(page->dialogWindow);
     return TRUE;
 }
@@ -147,6 +149,7 @@ INT_PTR CALLBACK SettingsPageProc(HWND window, UINT message, WPARAM wParam, LPAR
         if (page->board == nullptr) return FALSE;
         return OnSettingsNotify(page, wParam, reinterpret_cast<const NMHDR*>(lParam));
     case WM_DESTROY:
+        ReleasePagePicture(window);
         FreeDialogState(window);
         return FALSE;
     default:
