@@ -341,7 +341,11 @@ TEST_F(KeyboardTest, EnterAndEscEndEachDialogAsOkAndCancelDo) {
         {"advanced", Spec(EightPort, 2, Port(2, 1, 2)), IDC_ADVANCED, click(IDC_ADV_MODE_55X)},
         {"port name remap", remap, IDC_PORT_REMAP, select(IDC_REMAP_START, 129)},
         {"I/O address remap", tb::DemoBoardSpec(TwoSerialOneParallel), IDC_IO_REMAP, select(IDC_IO_LIST_FIRST, 3)},
+        {"I/O address remap 1S1P", tb::DemoBoardSpec(OneSerialOneParallel), IDC_IO_REMAP,
+         select(IDC_IO_LIST_FIRST + 2, 2)},
+        {"I/O address remap 1P", tb::DemoBoardSpec(ParallelOnly), IDC_IO_REMAP, select(IDC_IO_LIST_FIRST + 2, 1)},
         {"nine-bit", Spec(TwoSerial, 2), IDC_NINE_BIT, click(IDC_NB_ENABLE_FIRST)},
+        {"nine-bit 1S1P", Spec(OneSerialOneParallel, 2), IDC_NINE_BIT, click(IDC_NB_ENABLE_FIRST)},
         {"sleep", Spec(TwoSerial, 2), IDC_SLEEP_MODE, click(IDC_SLEEP_ENABLE_FIRST + 1)},
     };
     for (const auto& d : dialogs) {
