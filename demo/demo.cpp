@@ -4,7 +4,7 @@
 //
 //   ztui-demo --list
 //   ztui-demo [--type 0x4D320000] [--ports N] [--uart 0|1|2] [--reg FILE]
-//             [--pictures DIR | --interactive | --gallery DIR]
+//             [--pictures DIR | --interactive | --gallery DIR [--only NAME,...]]
 //
 // --type picks a board of the catalogue (default: the 32-port board) with the
 // model's number of ports unless --ports says otherwise. With --pictures it runs
@@ -15,7 +15,7 @@
 // board's COM names through the Port Name Remap dialog, printing the six places
 // that hold each port's name before and after, and saves pictures of the
 // dialogs the board's page opens. --gallery saves a picture of each page layout
-// and of each dialog into DIR.
+// and of each dialog into DIR; --only keeps the pictures named (page-panel, ...).
 #include <windows.h>
 #include <commctrl.h>
 #include <prsht.h>
@@ -40,6 +40,7 @@ struct Options {
     std::string pictures;
     std::string regFile;
     std::string gallery;
+    std::string only;  // comma-separated gallery names; empty: all
     bool interactive = false;
     bool list = false;
     bool cli = false;
@@ -48,7 +49,7 @@ struct Options {
 constexpr char Usage[] =
     "usage: ztui-demo --list\n"
     "       ztui-demo [--type CODE] [--ports N] [--uart 0|1|2] [--reg FILE]\n"
-    "                 [--pictures DIR | --interactive | --gallery DIR | --cli]\n";
+    "                 [--pictures DIR | --interactive | --gallery DIR [--only NAME,...] | --cli]\n";
 
 bool ParseOptions(int argc, char** argv, Options* options) {
     for (int i = 1; i < argc; ++i) {
@@ -70,6 +71,8 @@ bool ParseOptions(int argc, char** argv, Options* options) {
             options->regFile = argv[++i];
         } else if (std::strcmp(arg, "--gallery") == 0 && hasValue) {
             options->gallery = argv[++i];
+        } else if (std::strcmp(arg, "--only") == 0 && hasValue) {
+            options->only = argv[++i];
         } else if (std::strcmp(arg, "--interactive") == 0) {
             options->interactive = true;
         } else if (std::strcmp(arg, "--list") == 0) {
@@ -396,10 +399,22 @@ bool Picture(const GalleryEntry& entry, const std::string& folder) {
     return saved;
 }
 
-int RunGallery(const std::string& folder) {
+// Whether the comma-separated list names the entry; an empty list names every one.
+bool Named(const std::string& only, const char* file) {
+    if (only.empty()) return true;
+    const size_t length = std::strlen(file);
+    for (size_t at = only.find(file); at != std::string::npos; at = only.find(file, at + 1)) {
+        const bool starts = at == 0 || only[at - 1] == ',';
+        const bool ends = at + length == only.size() || only[at + length] == ',';
+        if (starts && ends) return true;
+    }
+    return false;
+}
+
+int RunGallery(const std::string& folder, const std::string& only) {
     int failures = 0;
     for (const GalleryEntry& entry : Gallery) {
-        if (!Picture(entry, folder)) ++failures;
+        if (Named(only, entry.file) && !Picture(entry, folder)) ++failures;
     }
     for (const std::string& caption : tb::UnscriptedDialogs()) std::printf("unscripted dialog: %s\n", caption.c_str());
     return failures == 0 ? 0 : 1;
@@ -418,7 +433,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     tb::InstallUiDriver();
-    if (!options.gallery.empty()) return RunGallery(options.gallery);
+    if (!options.gallery.empty()) return RunGallery(options.gallery, options.only);
     if (options.cli) return RunCliSession(options.type, options.ports, options.uart);
 
     if (LookUpDeviceType(options.type).modelLabel[0] == '\0') {

@@ -8,7 +8,9 @@
 # dialogs the page opens (Advanced Settings for both UART kinds, Port Name
 # Remap, and on legacy boards I/O address remap, 9-bit mode and sleep mode).
 #   --interactive   with an X display, shows the sheet
-#   --gallery       pictures of every page layout and dialog into docs/pictures/
+#   --gallery       pictures of every page layout and dialog into docs/pictures/,
+#                   and of the panel and legacy pages at 150 % (144 DPI) into
+#                   docs/pictures/hidpi/
 #   --list          the boards of the catalogue
 #   --cli           a short ztcfg session on two simulated boards of the model
 # Other arguments go to the demo: --type 0x4D320000 --ports 32 --reg FILE.
@@ -66,8 +68,20 @@ elif [ "$gallery" = 1 ]; then
   rm -f "$gallery_dir"/*.bmp
   (cd build/bin && ../../scripts/wine-run "$prefix" ./ztui-demo.exe --gallery "Z:$gallery_dir" "${args[@]}")
   to_png docs/pictures
+  # Wine reads the DPI when a process starts: the prefix's display setting says
+  # 144 while the demo starts, and is removed again however the run ends.
+  mkdir -p "$gallery_dir/hidpi"
+  rm -f "$gallery_dir"/hidpi/*.bmp
+  desktop='HKCU\Control Panel\Desktop'
+  trap 'scripts/wine-run "$prefix" reg delete "$desktop" /v LogPixels /f >/dev/null 2>&1 || true' EXIT
+  scripts/wine-run "$prefix" reg add "$desktop" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+  (cd build/bin && ../../scripts/wine-run "$prefix" ./ztui-demo.exe --gallery "Z:$gallery_dir/hidpi" \
+     --only page-panel,page-legacy "${args[@]}")
+  scripts/wine-run "$prefix" reg delete "$desktop" /v LogPixels /f >/dev/null 2>&1
+  trap - EXIT
+  to_png docs/pictures/hidpi
   scripts/wine-prefix down "$prefix"
-  echo "Gallery: $(ls docs/pictures/*.png 2>/dev/null | tr '\n' ' ')"
+  echo "Gallery: $(ls docs/pictures/*.png docs/pictures/hidpi/*.png 2>/dev/null | tr '\n' ' ')"
 else
   prefix=$PWD/build/wineprefix
   pictures=$PWD/build/pictures

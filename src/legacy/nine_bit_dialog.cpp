@@ -13,6 +13,7 @@
 #include "core/rules.h"
 #include "legacy/legacy.h"
 #include "provider/dialog_state.h"
+#include "provider/tab_stops.h"
 #include "resources/resource.h"
 
 namespace {
@@ -91,6 +92,7 @@ INT_PTR OnInitNineBitMode(NineBitModeState* state) {
         ShowWindow(GetDlgItem(state->dialogWindow, id), sections == 1 ? SW_HIDE : SW_SHOWNORMAL);
     }
     for (int section = 0; section < sections; ++section) OpenSection(state, section);
+    KeepRadioGroupsReachable(state->dialogWindow);
     return TRUE;
 }
 
@@ -134,6 +136,7 @@ INT_PTR OnNineBitModeCommand(NineBitModeState* state, int id) {
     case IDC_NB_ENABLE_FIRST + 1: {
         const int section = id - IDC_NB_ENABLE_FIRST;
         EnableSection(state, section, SectionOn(state, section));
+        KeepRadioGroupsReachable(state->dialogWindow);
         return FALSE;
     }
     case HwRadioOf(0):

@@ -14,6 +14,7 @@
 #include "legacy/legacy.h"
 #include "page/choices.h"
 #include "page/page.h"
+#include "provider/tab_stops.h"
 #include "remap/remap.h"
 #include "resources/ids.h"
 
@@ -155,6 +156,7 @@ INT_PTR OnSettingsCommand(PageState* page, int id, int, HWND control) {
     RowChoices before[MaxPageRows];
     TakeRowChoices(page, before);
     const INT_PTR result = RunSettingsCommand(page, id, control);
+    KeepRadioGroupsReachable(page->dialogWindow);
     RowChoices after[MaxPageRows];
     TakeRowChoices(page, after);
     if (!SameChoices(before, after)) PropSheet_Changed(GetParent(page->dialogWindow), page->dialogWindow);

@@ -8,7 +8,9 @@
 #include "core/catalogue.h"
 #include "core/rules.h"
 #include "core/texts.h"
+#include "page/picture.h"
 #include "provider/dialog_state.h"
+#include "provider/tab_stops.h"
 #include "resources/ids.h"
 
 void EnableControl(HWND control, bool enable) {
@@ -129,6 +131,8 @@ BOOL OnInitSettingsPage(PageState* page, const PROPSHEETPAGEA* sheetPage) {
     }
     ShowModelLabel(page);
     LoadAndShowPorts(page);
+    ShowPagePicture(page->dialogWindow);
+    KeepRadioGroupsReachable(page->dialogWindow);
     return TRUE;
 }
 
@@ -152,6 +156,7 @@ INT_PTR CALLBACK SettingsPageProc(HWND window, UINT message, WPARAM wParam, LPAR
         if (page->board == nullptr) return FALSE;
         return OnSettingsNotify(page, wParam, reinterpret_cast<const NMHDR*>(lParam));
     case WM_DESTROY:
+        ReleasePagePicture(window);
         FreeDialogState(window);
         return FALSE;
     default:

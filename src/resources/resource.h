@@ -22,6 +22,11 @@
 #define IDB_BOARD           103
 #define IDB_BOARD_SMALL     120
 
+// The board picture's place on every page, in dialog units: the picture is
+// drawn as large as fits in it, keeping its proportions (page/picture.cpp).
+#define PICTURE_PLACE_CX    166
+#define PICTURE_PLACE_CY    68
+
 // Initial combo-box lists of the page templates (RT_DLGINIT).
 #define RT_DLGINIT_LISTS    240
 
