@@ -325,6 +325,9 @@ TEST_F(ConfiguratorTest, ProfileOfOneBoardGivesAFreshBoardOfTheModelTheSameValue
 TEST_F(ConfiguratorTest, RemapKeepsTheSixStoresBesideAnotherBoardAndAModem) {
     const std::string pid = std::to_string(GetCurrentProcessId());
     tb::ForeignPort modem(34, "\\Device\\Modem" + pid);
+    // COM3 and COM4 taken too: Wine's own Ports values "COM3:" and "COM4:" would otherwise be
+    // overwritten by the exchanges' temporary names, which start at COM3.
+    tb::ForeignPort com3(3, "\\Device\\Serial3x" + pid), com4(4, "\\Device\\Serial4x" + pid);
     tb::BoardSpec other{.deviceType = 0x45040000, .ports = 4, .firstComNumber = 20, .comNames = true};
     tb::BoardSpec spec{.deviceType = 0x45080000, .ports = 8, .firstComNumber = 24, .comNames = true};
     spec.portSettings = "9600,n,8,1";
