@@ -2,8 +2,9 @@
 # Installs what the build, the tests and the demo need on a Debian machine,
 # only what is missing: mingw-w64 (posix threads), Wine 8, CMake, GoogleTest
 # sources, the host's compiler and GoogleTest (the rules run natively),
-# nlohmann's JSON header (the configurator's profiles), ImageMagick, Wine's own fonts (pictures draw as on Windows), and cppcheck
-# and clang-tidy for the static checks.
+# nlohmann's JSON header (the configurator's profiles), ImageMagick, Wine's
+# own fonts (pictures draw as on Windows), and cppcheck and clang-tidy for
+# the static checks.
 set -euo pipefail
 need=()
 command -v x86_64-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-x86-64-posix)
