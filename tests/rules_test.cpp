@@ -54,14 +54,9 @@ TEST_F(RulesTest, WithoutAllEnable) {
     // clang-format off
     const RuleCase cases[] = {
         // what                                   type  allEn   sig   uart pt pm 55x oc flow     swE    hwE    swC    hwC    oc  flow
-        {"RS-232 switches auto toggle off",      Standard, Absent, 1,     1, 0, 0, 0, 2, 0x10F, false, false, false, false, 0, 0x110},
         {"RS-422 point to point (stored as SW)", Standard, Absent, 1,     1, 1, 0, 0, 2, 0x00F, false, false, false, false, 1, 0x10},
-        {"RS-422 multidrop, signal type 2",      Standard, Absent, 2,     1, 1, 1, 0, 1, 0x003, false, true,  false, true,  2, 0x14},
-        {"RS-422 multidrop on a 16C550 turns HW on", Standard, Absent, Absent, 0, 1, 1, 0, 0, 0x001, true, true, false, true, 2, 0x01},
         {"RS-422 multidrop keeps SW",            Standard, Absent, 1,     1, 1, 1, 0, 1, 0x005, true,  true,  true,  false, 1, 0x11},
         {"RS-422 mode 5 changes nothing",        Standard, Absent, 1,     0, 1, 5, 0, 1, 0x000, true,  false, true,  false, 1, 0x00},
-        {"RS-485 SW on a 16C1050",               Standard, Absent, 1,     1, 2, 0, 0, 1, 0x004, true,  true,  true,  false, 1, 0x10},
-        {"RS-485 off on a 16C550",               Standard, Absent, 1,     0, 2, 0, 0, 0, 0x00B, true,  true,  false, false, 0, 0x00},
         {"RS-485 HW, signal type 2",             NoHw4,    Absent, 2,     1, 2, 1, 0, 2, 0x000, true,  true,  false, true,  2, 0x14},
         {"55x trigger mode clears bit 4",        Standard, Absent, 2,     1, 2, 0, 1, 2, 0x010, true,  true,  false, true,  2, 0x04},
         {"UNKNOWN on a board without HW toggle", NoHw4,    Absent, 1,     1, 3, 0, 0, 1, 0x000, true,  false, true,  false, 1, 0x10},
@@ -82,9 +77,7 @@ TEST_F(RulesTest, WithAllEnable) {
         {"panel RS-422 multidrop off becomes HW",      Panel4, 1,   1,     1, 1, 1, 0, 0, 0x00, true,  true,  false, true,  2, 0x1F},
         {"panel RS-422 point to point",                Panel4, 1,   1,     1, 1, 0, 0, 2, 0x04, false, false, false, false, 1, 0x14},
         {"standard RS-485 off: SW, nothing checked",   NoHw4,  1,   1,     1, 2, 0, 0, 0, 0x04, true,  true,  false, false, 1, 0x10},
-        {"16C550 RS-485 offers SW only",               NoHw4,  1,   1,     0, 2, 0, 0, 1, 0x00, true,  false, true,  false, 1, 0x00},
         {"RS-422 multidrop, signal type 2: HW",        NoHw4,  1,   2,     1, 1, 1, 0, 0, 0x00, false, true,  false, false, 2, 0x14},
-        {"RS-232 switches everything off",             NoHw4,  1,   1,     1, 0, 0, 0, 2, 0x07, false, false, false, false, 0, 0x17},
         {"HW stays HW, flow untouched",                NoHw4,  1,   1,     1, 2, 1, 0, 2, 0x05, true,  true,  false, true,  2, 0x15},
     };
     // clang-format on

@@ -7,7 +7,6 @@
 
 #include "core/catalogue.h"
 #include "core/rules.h"
-#include "core/texts.h"
 #include "resources/resource.h"
 
 namespace {
@@ -333,36 +332,15 @@ TEST(BoardLayout, RowsChildrenSlotsAndLegacySections) {
     EXPECT_EQ(PageLayout::Panel, PageLayoutOf(Panel4));
     EXPECT_EQ(PageLayout::TwoPortRows, PageLayoutOf(0x4D020000));
     EXPECT_EQ(PageLayout::SingleRow, PageLayoutOf(Legacy2S1P));
-    EXPECT_EQ(IDD_PAGE_PANEL, PageTemplateOf(Panel32));
-    EXPECT_EQ(IDD_PAGE_LEGACY, PageTemplateOf(Legacy1P));
-    EXPECT_EQ(IDD_PAGE_STANDARD, PageTemplateOf(0x12345678));
 
-    EXPECT_EQ(IDD_IO_REMAP_1S1P, IoRemapTemplateOf(Legacy1S1P));
-    EXPECT_EQ(IDD_IO_REMAP_1P, IoRemapTemplateOf(Legacy1P));
-    EXPECT_EQ(IDD_IO_REMAP, IoRemapTemplateOf(Legacy2S1P));
-    EXPECT_EQ(IDD_NINE_BIT_1S1P, NineBitTemplateOf(Legacy1S1P));
-    EXPECT_EQ(IDD_NINE_BIT, NineBitTemplateOf(Legacy1S));
-
-    struct LayoutCase {
-        uint32_t type;
-        IoRemapLayout layout;
-    };
-    const LayoutCase layouts[] = {
-        {Legacy1P, {{false, false, true}, {false, false, true}, {-1, -1, -1}}},
-        {Legacy1S1P, {{true, false, true}, {true, false, true}, {0, -1, -1}}},
-        {Legacy1S, {{true, true, false}, {true, false, false}, {0, -1, -1}}},
-        {0x20000000, {{true, true, false}, {true, true, false}, {0, 1, -1}}},
-        {Legacy2S1P, {{true, true, true}, {true, true, true}, {0, 1, 2}}},
-    };
-    for (const LayoutCase& c : layouts) {
-        SCOPED_TRACE(c.type);
-        const IoRemapLayout got = IoRemapLayoutOf(c.type);
-        for (int list = 0; list < IoListCount; ++list) {
-            EXPECT_EQ(c.layout.usesList[list], got.usesList[list]);
-            EXPECT_EQ(c.layout.showsSection[list], got.showsSection[list]);
-            EXPECT_EQ(c.layout.labelChild[list], got.labelChild[list]);
-        }
-    }
+    // The I/O address list of each port: the parallel port's is always the third.
+    EXPECT_EQ(2, IoListOfPort(Legacy1P, 0));
+    EXPECT_EQ(2, IoListOfPort(Legacy1S1P, 1));
+    EXPECT_EQ(-1, IoListOfPort(Legacy1S, 1));
+    EXPECT_EQ(1, IoListOfPort(Legacy2S1P, 1));
+    EXPECT_EQ(2, IoListOfPort(Legacy2S1P, 2));
+    EXPECT_EQ(-1, IoListOfPort(0x40000000, 2));
+    EXPECT_EQ(-1, IoListOfPort(Standard8, 0));
     // Two sections wherever a second port exists, counted from the children found.
     EXPECT_EQ(2, LegacyPortSectionCount(Legacy2S1P, 3));
     EXPECT_EQ(2, LegacyPortSectionCount(Legacy2S1P, 2));
@@ -373,9 +351,6 @@ TEST(BoardLayout, RowsChildrenSlotsAndLegacySections) {
 TEST(LegacyChoices, AddressesModesAndSleep) {
     EXPECT_EQ(0, IoItemOfStored(5));
     EXPECT_EQ(4, IoItemOfStored(4));
-    EXPECT_STREQ("ENABLE_PAR_3", ParallelAddressItems[3].mark);
-    EXPECT_EQ(nullptr, ParallelAddressItems[4].mark);
-    EXPECT_STREQ("COM2 (2F8)-Invalid", SerialAddressItems[2].invalidText);
     EXPECT_TRUE(IoListIsParallel(2));
     EXPECT_FALSE(IoListIsParallel(1));
 
@@ -441,18 +416,6 @@ TEST(ComNames, OwnNameDeviceMapDataAndTemporaryNames) {
     taken[2] = true;
     taken[ComTableSize - 1] = false;
     EXPECT_EQ(ComTableSize, FreeTemporaryNumber(taken));
-}
-
-TEST(Texts, NoticesKeepTheirCaptionsAndOwners) {
-    EXPECT_STREQ("Error remapping COM port", NoticeRenameFailed.caption);
-    EXPECT_TRUE(NoticeRenameFailed.overDialog);
-    EXPECT_TRUE(NoticeExchangeFailed.overDialog);
-    EXPECT_FALSE(NoticeNameInUse.overDialog);
-    EXPECT_EQ(nullptr, NoticeNameInUse.caption);
-    EXPECT_EQ(NoticeIconStop, NoticeInvalidAddress.icon);
-    EXPECT_STREQ("COM/LPT I/O Address Remap", NoticeInvalidAddress.caption);
-    EXPECT_STREQ("Can't read informations about child ports.", NoticePageSaveCannotOpenKey.caption);
-    EXPECT_EQ(std::string("1 ") + NoticeExchangeFailed.text, NoticeRenameFailed.text);
 }
 
 }  // namespace
