@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# sign-test.sh BUILD_DIR
+# Signs copies of ztui.dll, ztcfg.exe and the MSI with a throwaway self-signed
+# code-signing certificate, once from its PEM files and once from a PFX, and
+# checks every signature with osslsigncode against that certificate; a file
+# changed after signing, or checked against another certificate, must fail.
+# The signed programs must still run under Wine (the shared prefix).
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=$(realpath "${1:?usage: sign-test.sh BUILD_DIR}")
+work=$build/sign-test
+rm -rf "$work"
+mkdir -p "$work"
+cd "$work"
+
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+verify() { osslsigncode verify -CAfile "$2" -in "$1" </dev/null >"$1.verify" 2>&1; }
+make_cert() {
+  openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=$1" -keyout "$2.key" -out "$2.pem" \
+    -addext "extendedKeyUsage=codeSigning" -addext "keyUsage=digitalSignature" \
+    -addext "basicConstraints=CA:FALSE" </dev/null >/dev/null 2>&1
+}
+# Turns one byte over in place: at OFFSET, or (MSI) in the package's own data.
+tamper() {
+  case "$1" in
+    *.msi) msibuild "$1" -q "UPDATE \`Property\` SET \`Value\`='ztcfg (changed)' WHERE \`Property\`='ProductName'" ;;
+    *)
+      # 64 bytes into the code: covered by the signature's digest.
+      local text offset byte
+      text=$(x86_64-w64-mingw32-objdump -h "$1" | awk '$2 == ".text" { print $6 }')
+      offset=$((0x$text + 64))
+      byte=$(od -An -tu1 -j "$offset" -N1 "$1" | tr -d ' ')
+      printf "$(printf '\\%03o' $((byte ^ 0xff)))" | dd of="$1" bs=1 seek="$offset" conv=notrunc status=none
+      ;;
+  esac
+}
+
+make_cert "ztui test signing" signer
+make_cert "someone else" stranger
+password=throwaway-$$
+openssl pkcs12 -export -inkey signer.key -in signer.pem -out signer.pfx -passout "pass:$password"
+msi=$("$root/scripts/package.sh" --build "$build" --out "$work/ztcfg.msi")
+originals=("$build/bin/ztui.dll" "$build/bin/ztcfg.exe" "$msi")
+
+for way in pem pfx; do
+  mkdir "$way"
+  cp "${originals[@]}" "$way/"
+  files=("$way/ztui.dll" "$way/ztcfg.exe" "$way/ztcfg.msi")
+  if [ "$way" = pem ]; then
+    "$root/scripts/sign.sh" --cert signer.pem --key signer.key --description ztcfg "${files[@]}" >/dev/null ||
+      fail "sign.sh with the PEM pair failed"
+  else
+    "$root/scripts/sign.sh" --pfx signer.pfx --password "$password" "${files[@]}" >/dev/null ||
+      fail "sign.sh with the PFX failed"
+  fi
+  for file in "${files[@]}"; do
+    verify "$file" signer.pem || fail "$file ($way): $(tail -3 "$file.verify")"
+    grep -q 'Number of verified signatures: 1$' "$file.verify" || fail "$file ($way) has not exactly one signature"
+    verify "$file" stranger.pem && fail "$file ($way) verifies against a certificate that did not sign it"
+  done
+done
+
+# Signing again replaces the signature; a failed signing leaves the file alone.
+"$root/scripts/sign.sh" --pfx signer.pfx --password "$password" pem/ztcfg.exe >/dev/null || fail "signing a signed file failed"
+verify pem/ztcfg.exe signer.pem && grep -q 'Number of verified signatures: 1$' pem/ztcfg.exe.verify ||
+  fail "a signed file signed again does not hold exactly one valid signature"
+cp pem/ztui.dll before.dll
+"$root/scripts/sign.sh" --pfx signer.pfx --password wrong pem/ztui.dll >/dev/null 2>&1 && fail "sign.sh accepted a wrong password"
+cmp -s before.dll pem/ztui.dll || fail "a failed signing changed the file"
+
+# The signed files still work: the package opens, the program runs, the library loads.
+msiinfo export pfx/ztcfg.msi Property >/dev/null 2>&1 || fail "the signed MSI cannot be read"
+prefix=$build/wineprefix
+cd "$work/pfx"
+help_rc=0
+"$root/scripts/wine-run" "$prefix" ./ztcfg.exe --help </dev/null >help.txt 2>&1 || help_rc=$?
+[ "$help_rc" = 0 ] && grep -q 'Usage:' help.txt || fail "signed ztcfg.exe --help ended with $help_rc: $(head -c 200 help.txt)"
+# regsvr32 ends with 3 when the library does not load and with 4 when it loads
+# but has no DllRegisterServer, which ztui.dll does not export.
+load_rc=0
+"$root/scripts/wine-run" "$prefix" regsvr32 /s ztui.dll </dev/null >/dev/null 2>&1 || load_rc=$?
+[ "$load_rc" = 4 ] || fail "signed ztui.dll: regsvr32 ended with $load_rc, not 4 (loaded, nothing to register)"
+cd "$work"
+
+# A file changed after signing fails.
+for file in pfx/ztui.dll pfx/ztcfg.exe pfx/ztcfg.msi; do
+  tamper "$file"
+  verify "$file" signer.pem && fail "$file verifies after it was changed"
+done
+
+if [ "$failures" -gt 0 ]; then
+  echo "$failures failure(s); the files are kept in $work" >&2
+  exit 1
+fi
+rm -rf "$work"
+echo "ztui.dll, ztcfg.exe and the MSI signed from PEM and PFX, verified, tamper detected: OK"
