@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # sign-test.sh BUILD_DIR
 # Signs copies of ztui.dll, ztcfg.exe and the MSI with a throwaway self-signed
-# code-signing certificate, once from its PEM files and once from a PFX, and
-# checks every signature with osslsigncode against that certificate; a file
-# changed after signing, or checked against another certificate, must fail.
+# code-signing certificate, from its PEM files, from a PFX and from a PKCS#11
+# token (SoftHSM), and checks every signature with osslsigncode against that
+# certificate; a file changed after signing, or checked against another
+# certificate, must fail.
 # The signed programs must still run under Wine (the shared prefix).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -40,19 +41,32 @@ make_cert "ztui test signing" signer
 make_cert "someone else" stranger
 password=throwaway-$$
 openssl pkcs12 -export -inkey signer.key -in signer.pem -out signer.pfx -passout "pass:$password"
+# A hardware token's stand-in: SoftHSM with the same key, reached through its
+# PKCS#11 library as a vendor's USB key would be.
+export SOFTHSM2_CONF=$work/softhsm2.conf
+mkdir tokens
+printf 'directories.tokendir = %s\nobjectstore.backend = file\nlog.level = ERROR\n' "$work/tokens" >"$SOFTHSM2_CONF"
+pin=4321
+softhsm2-util --init-token --free --label ztsign --pin "$pin" --so-pin 87654321 >/dev/null
+openssl pkcs8 -topk8 -nocrypt -in signer.key -out signer.p8
+softhsm2-util --import signer.p8 --token ztsign --label signer --id 01 --pin "$pin" >/dev/null
 msi=$("$root/scripts/package.sh" --build "$build" --out "$work/ztcfg.msi")
 originals=("$build/bin/ztui.dll" "$build/bin/ztcfg.exe" "$msi")
 
-for way in pem pfx; do
+for way in pem pfx token; do
   mkdir "$way"
   cp "${originals[@]}" "$way/"
   files=("$way/ztui.dll" "$way/ztcfg.exe" "$way/ztcfg.msi")
   if [ "$way" = pem ]; then
     "$root/scripts/sign.sh" --cert signer.pem --key signer.key --description ztcfg "${files[@]}" >/dev/null ||
       fail "sign.sh with the PEM pair failed"
-  else
+  elif [ "$way" = pfx ]; then
     "$root/scripts/sign.sh" --pfx signer.pfx --password "$password" "${files[@]}" >/dev/null ||
       fail "sign.sh with the PFX failed"
+  else
+    "$root/scripts/sign.sh" --pkcs11-module /usr/lib/softhsm/libsofthsm2.so --cert signer.pem \
+      --pkcs11-key "pkcs11:token=ztsign;object=signer;type=private" --password "$pin" "${files[@]}" >/dev/null ||
+      fail "sign.sh with the PKCS#11 token failed"
   fi
   for file in "${files[@]}"; do
     verify "$file" signer.pem || fail "$file ($way): $(tail -3 "$file.verify")"
@@ -94,4 +108,4 @@ if [ "$failures" -gt 0 ]; then
   exit 1
 fi
 rm -rf "$work"
-echo "ztui.dll, ztcfg.exe and the MSI signed from PEM and PFX, verified, tamper detected: OK"
+echo "ztui.dll, ztcfg.exe and the MSI signed from PEM, PFX and a PKCS#11 token, verified, tamper detected: OK"
