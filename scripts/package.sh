@@ -1,21 +1,24 @@
 #!/usr/bin/env bash
-# package.sh [--version X.Y.Z] [--build DIR] [--out FILE]
+# package.sh [--version X.Y.Z] [--build DIR] [--exe FILE] [--out FILE]
 # Builds ztcfg.exe and packs it with its DSC manifest into an MSI with wixl:
 # build/ztcfg-<version>.msi, per machine, x64, under Program Files\Norva\ztcfg,
 # with that folder on the system PATH and the Event Log source "ztcfg".
 # The version is the one in VERSION unless --version gives another (a newer
-# package for an upgrade test). Prints the package's path.
+# package for an upgrade test). --exe packs that ztcfg.exe (a signed copy of
+# the build's) instead of building one. Prints the package's path.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 version=$(tr -d ' \r\n' <"$root/VERSION")
 build=$root/build
 out=
+exe=
 while [ $# -gt 0 ]; do
   case "$1" in
     --version) version=${2:?--version takes X.Y.Z}; shift ;;
     --build) build=$(realpath -m "${2:?--build takes a folder}"); shift ;;
     --out) out=$(realpath -m "${2:?--out takes a file}"); shift ;;
-    *) echo "usage: package.sh [--version X.Y.Z] [--build DIR] [--out FILE]" >&2; exit 2 ;;
+    --exe) exe=$(realpath "${2:?--exe takes a file}"); shift ;;
+    *) echo "usage: package.sh [--version X.Y.Z] [--build DIR] [--exe FILE] [--out FILE]" >&2; exit 2 ;;
   esac
   shift
 done
@@ -27,16 +30,20 @@ if ! [[ $version =~ ^([0-9]{1,3})\.([0-9]{1,3})\.([0-9]{1,5})$ ]] ||
 fi
 out=${out:-$build/ztcfg-$version.msi}
 
-if [ ! -f "$build/CMakeCache.txt" ]; then
-  cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
+if [ -z "$exe" ]; then
+  if [ ! -f "$build/CMakeCache.txt" ]; then
+    cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
+  fi
+  cmake --build "$build" -j"$(nproc)" --target ztcfg >/dev/null
+  exe=$build/bin/ztcfg.exe
 fi
-cmake --build "$build" -j"$(nproc)" --target ztcfg >/dev/null
 
 # wixl takes the files from the folder it runs in.
 stage=$build/package/stage-$version
 rm -rf "$stage"
 mkdir -p "$stage" "$(dirname "$out")"
-cp "$build/bin/ztcfg.exe" "$root/packaging/ztcfg.dsc.resource.json" "$stage/"
+cp "$exe" "$stage/ztcfg.exe"
+cp "$root/packaging/ztcfg.dsc.resource.json" "$stage/"
 rm -f "$out"
 (cd "$stage" && wixl -a x64 -D Version="$version" -o "$out" "$root/packaging/ztcfg.wxs")
 
