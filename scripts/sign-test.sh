@@ -16,7 +16,7 @@ cd "$work"
 
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
-verify() { osslsigncode verify -CAfile "$2" -in "$1" </dev/null >"$1.verify" 2>&1; }
+verify() { osslsigncode verify -CAfile "$2" -TSA-CAfile tsa.pem -in "$1" </dev/null >"$1.verify" 2>&1; }
 make_cert() {
   openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=$1" -keyout "$2.key" -out "$2.pem" \
     -addext "extendedKeyUsage=codeSigning" -addext "keyUsage=digitalSignature" \
@@ -50,11 +50,55 @@ pin=4321
 softhsm2-util --init-token --free --label ztsign --pin "$pin" --so-pin 87654321 >/dev/null
 openssl pkcs8 -topk8 -nocrypt -in signer.key -out signer.p8
 softhsm2-util --import signer.p8 --token ztsign --label signer --id 01 --pin "$pin" >/dev/null
+# A time-stamping server on this machine (RFC 3161 over HTTP, answered by
+# openssl ts) for --timestamp; the proxy settings of CI must not catch it.
+unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY all_proxy ALL_PROXY
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=test time stamps" -keyout tsa.key -out tsa.pem \
+  -addext "extendedKeyUsage=critical,timeStamping" -addext "keyUsage=critical,digitalSignature" \
+  -addext "basicConstraints=CA:FALSE" </dev/null >/dev/null 2>&1
+echo 01 >tsa.serial
+cat >tsa.cnf <<'CNF'
+[ tsa ]
+default_tsa = tsa_config
+[ tsa_config ]
+serial = tsa.serial
+crypto_device = builtin
+signer_cert = tsa.pem
+signer_key = tsa.key
+signer_digest = sha256
+default_policy = 1.2.3.4.1
+digests = sha1, sha256, sha384, sha512
+accuracy = secs:1
+ess_cert_id_alg = sha256
+CNF
+python3 -c '
+import http.server, subprocess
+class Tsa(http.server.BaseHTTPRequestHandler):
+    def do_POST(self):
+        query = self.rfile.read(int(self.headers["Content-Length"]))
+        reply = subprocess.run(["openssl", "ts", "-reply", "-config", "tsa.cnf", "-queryfile", "/dev/stdin",
+                                "-out", "/dev/stdout"], input=query, capture_output=True).stdout
+        self.send_response(200 if reply else 500)
+        self.send_header("Content-Type", "application/timestamp-reply")
+        self.send_header("Content-Length", str(len(reply)))
+        self.end_headers()
+        self.wfile.write(reply)
+    def log_message(self, *args):
+        pass
+server = http.server.HTTPServer(("127.0.0.1", 0), Tsa)
+print(server.server_port, flush=True)
+server.serve_forever()
+' >tsa.port </dev/null 2>tsa.log &
+tsa_pid=$!
+trap 'kill $tsa_pid 2>/dev/null || true' EXIT
+for _ in $(seq 50); do [ -s tsa.port ] && break; sleep 0.1; done
+timestamp=http://127.0.0.1:$(cat tsa.port)/
+
 # A release as the README shows it: the library and the program signed, the
 # signed program packed, then the package signed.
 sign() {
   case "$1" in
-    pem) "$root/scripts/sign.sh" --cert signer.pem --key signer.key --description ztcfg "${@:2}" ;;
+    pem) "$root/scripts/sign.sh" --cert signer.pem --key signer.key --description ztcfg --timestamp "$timestamp" "${@:2}" ;;
     pfx) "$root/scripts/sign.sh" --pfx signer.pfx --password "$password" "${@:2}" ;;
     token)
       "$root/scripts/sign.sh" --pkcs11-module /usr/lib/softhsm/libsofthsm2.so --cert signer.pem \
@@ -74,6 +118,9 @@ for way in pem pfx token; do
     verify "$file" signer.pem || fail "$file ($way): $(tail -3 "$file.verify")"
     grep -q 'Number of verified signatures: 1$' "$file.verify" || fail "$file ($way) has not exactly one signature"
     verify "$file" stranger.pem && fail "$file ($way) verifies against a certificate that did not sign it"
+    if [ "$way" = pem ]; then
+      grep -q 'Timestamp Server Signature verification: ok' "$file.verify" || fail "$file has no valid time stamp"
+    fi
   done
   [ -n "$packed_exe" ] || fail "no ztcfg.exe in the MSI ($way)"
 done
