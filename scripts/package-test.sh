@@ -37,6 +37,7 @@ packed() {
 }
 # The data of a registry value, or nothing when the key or value is missing.
 value() { wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v n="$2" '$1 == n { $1 = ""; $2 = ""; sub(/^ +/, ""); print }'; }
+value_type() { wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v n="$2" '$1 == n { print $2 }'; }
 has_key() { wine reg query "$1" >/dev/null 2>&1; }
 msiexec() { local rc=0; wine msiexec "$@" /qn </dev/null >/dev/null 2>&1 || rc=$?; echo "$rc"; }
 
@@ -61,6 +62,9 @@ path=$(value "$env_key" PATH)
 [[ $path == "$path_before"* ]] || fail "PATH lost what it held: $path"
 [ "$(value "$source_key" EventMessageFile)" = "$dir\\ztcfg.exe" ] ||
   fail "event source's EventMessageFile is '$(value "$source_key" EventMessageFile)'"
+# The Event Log reads the message file's path as REG_EXPAND_SZ.
+[ "$(value_type "$source_key" EventMessageFile)" = REG_EXPAND_SZ ] ||
+  fail "event source's EventMessageFile is of type '$(value_type "$source_key" EventMessageFile)'"
 [ "$(value "$source_key" TypesSupported)" = 0x7 ] ||
   fail "event source's TypesSupported is '$(value "$source_key" TypesSupported)'"
 # By name, as an administrator's shell finds it on the PATH.
