@@ -50,6 +50,8 @@ pin=4321
 softhsm2-util --init-token --free --label ztsign --pin "$pin" --so-pin 87654321 >/dev/null
 openssl pkcs8 -topk8 -nocrypt -in signer.key -out signer.p8
 softhsm2-util --import signer.p8 --token ztsign --label signer --id 01 --pin "$pin" >/dev/null
+GNUTLS_PIN=$pin p11tool --provider /usr/lib/softhsm/libsofthsm2.so --login --write --load-certificate signer.pem \
+  --label signer --id 01 "pkcs11:token=ztsign" >/dev/null 2>&1
 # A time-stamping server on this machine (RFC 3161 over HTTP, answered by
 # openssl ts) for --timestamp; the proxy settings of CI must not catch it.
 unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY all_proxy ALL_PROXY
@@ -96,13 +98,15 @@ timestamp=http://127.0.0.1:$(cat tsa.port)/
 
 # A release as the README shows it: the library and the program signed, the
 # signed program packed, then the package signed.
+token=(--pkcs11-module /usr/lib/softhsm/libsofthsm2.so --pkcs11-key "pkcs11:token=ztsign;object=signer;type=private"
+       --password "$pin")
 sign() {
   case "$1" in
     pem) "$root/scripts/sign.sh" --cert signer.pem --key signer.key --description ztcfg --timestamp "$timestamp" "${@:2}" ;;
     pfx) "$root/scripts/sign.sh" --pfx signer.pfx --password "$password" "${@:2}" ;;
-    token)
-      "$root/scripts/sign.sh" --pkcs11-module /usr/lib/softhsm/libsofthsm2.so --cert signer.pem \
-        --pkcs11-key "pkcs11:token=ztsign;object=signer;type=private" --password "$pin" "${@:2}" ;;
+    # The certificate from the token, or from a file.
+    token) "$root/scripts/sign.sh" "${token[@]}" "${@:2}" ;;
+    token-cert) "$root/scripts/sign.sh" "${token[@]}" --cert signer.pem "${@:2}" ;;
   esac >/dev/null
 }
 for way in pem pfx token; do
@@ -125,8 +129,9 @@ for way in pem pfx token; do
   [ -n "$packed_exe" ] || fail "no ztcfg.exe in the MSI ($way)"
 done
 
-# Signing again replaces the signature; a failed signing leaves the file alone.
-"$root/scripts/sign.sh" --pfx signer.pfx --password "$password" pem/ztcfg.exe >/dev/null || fail "signing a signed file failed"
+# Signing again replaces the signature (here with the token's key and the
+# certificate from a file); a failed signing leaves the file alone.
+sign token-cert pem/ztcfg.exe || fail "signing a signed file failed"
 verify pem/ztcfg.exe signer.pem && grep -q 'Number of verified signatures: 1$' pem/ztcfg.exe.verify ||
   fail "a signed file signed again does not hold exactly one valid signature"
 cp pem/ztui.dll before.dll

@@ -49,7 +49,8 @@ elif [ -n "$cert" ] && [ -n "$key" ] && [ -z "$pfx$module$token_key" ]; then
 elif [ -n "$module" ] && [ -n "$token_key" ] && [ -z "$pfx$key" ]; then
   signer=(-pkcs11module "$module" -key "$token_key")
   [ -z "$engine" ] || signer+=(-pkcs11engine "$engine")
-  if [ -n "$cert" ]; then signer+=(-certs "$cert"); else signer+=(-pkcs11cert "$token_key"); fi
+  # Without --cert the certificate is the token's object of the key's name.
+  if [ -n "$cert" ]; then signer+=(-certs "$cert"); else signer+=(-pkcs11cert "${token_key/type=private/type=cert}"); fi
 else
   echo "sign.sh: give --cert and --key, or --pfx, or --pkcs11-module and --pkcs11-key" >&2
   usage
