@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # package-test.sh BUILD_DIR
 # The MSI's life on a machine that never saw it: a fresh Wine prefix, the
-# package of VERSION installed quietly, its ztcfg found on the PATH, a newer
-# package over it, an older one refused, then the uninstall, after which no
-# file, folder, PATH entry or registry key of it may remain.
+# package of VERSION installed quietly, its ztcfg found on the PATH, a rebuild
+# of the same version and a newer package over it, an older one refused, then
+# the uninstall, after which no file, folder, PATH entry or registry key of it
+# may remain.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=$(realpath "${1:?usage: package-test.sh BUILD_DIR}")
@@ -16,6 +17,7 @@ version=$(tr -d ' \r\n' <"$root/VERSION")
 IFS=. read -r major minor patch <<<"$version"
 newer=$major.$minor.$((patch + 1))
 old_msi=$("$root/scripts/package.sh" --build "$build" --out "$work/ztcfg-$version.msi")
+rebuilt_msi=$("$root/scripts/package.sh" --build "$build" --out "$work/ztcfg-$version-rebuilt.msi")
 new_msi=$("$root/scripts/package.sh" --build "$build" --version "$newer" --out "$work/ztcfg-$newer.msi")
 
 "$root/scripts/wine-prefix" up "$prefix"
@@ -74,11 +76,16 @@ help=$(wine ztcfg --help 2>&1 </dev/null | tr -d '\r') || help_rc=$?
 [[ $help == *"Usage:"*"ztcfg list"* ]] || fail "installed ztcfg --help printed: ${help:0:200}"
 
 # ---------------------------------------------------------------- upgrade
-rc=$(msiexec /i "Z:$new_msi")
-[ "$rc" = 0 ] || fail "install of $newer over $version ended with $rc"
 installed() {
   wine reg query "$upgrade_key" 2>/dev/null | tr -d '\r' | awk 'NF >= 2 && $2 ~ /^REG_/ { print $1 }' | sort | tr '\n' ' '
 }
+# A rebuild of the same version (a new product code) replaces the installed one.
+rc=$(msiexec /i "Z:$rebuilt_msi")
+[ "$rc" = 0 ] || fail "install of a rebuilt $version over $version ended with $rc"
+[ "$(installed)" = "$(packed "$(property "$rebuilt_msi" ProductCode)") " ] ||
+  fail "after a rebuild of the same version the installed products are: $(installed)"
+rc=$(msiexec /i "Z:$new_msi")
+[ "$rc" = 0 ] || fail "install of $newer over $version ended with $rc"
 [ "$(installed)" = "$(packed "$new_code") " ] || fail "after the upgrade the installed products are: $(installed)"
 has_key "$uninstall_key\\$old_code" && fail "$version is still listed in Programs and Features"
 [ "$(value "$uninstall_key\\$new_code" DisplayVersion)" = "$newer" ] ||

@@ -52,10 +52,17 @@ rm -f "$out"
 # "=" sets it on install, "-" takes it out again on uninstall, "*" for the
 # machine's environment, "[~];" keeps what PATH holds and appends the folder.
 # The two standard actions run where Windows Installer's own sequence puts them.
+# Nor does it know MajorUpgrade's AllowSameVersionUpgrades: without it a rebuild
+# of the same version would install beside the one it should replace, so the
+# upgrade row includes its highest version (MigrateFeatures | VersionMaxInclusive;
+# the attributes are part of the row's key, so the row is written anew).
 idt=$stage/Environment.idt
 printf 'Environment\tName\tValue\tComponent_\ns72\tl255\tL255\ts72\nEnvironment\tEnvironment\n' >"$idt"
 printf 'SystemPath\t=-*PATH\t[~];[INSTALLDIR]\tProgram\n' >>"$idt"
+upgrade_code=$(msiinfo export "$out" Property | awk -F'\t' '$1 == "UpgradeCode" { print $2 }' | tr -d '\r')
 msibuild "$out" -i "$idt" \
   -q "INSERT INTO \`InstallExecuteSequence\` (\`Action\`, \`Sequence\`) VALUES ('RemoveEnvironmentStrings', 3300)" \
-  -q "INSERT INTO \`InstallExecuteSequence\` (\`Action\`, \`Sequence\`) VALUES ('WriteEnvironmentStrings', 5200)"
+  -q "INSERT INTO \`InstallExecuteSequence\` (\`Action\`, \`Sequence\`) VALUES ('WriteEnvironmentStrings', 5200)" \
+  -q "DELETE FROM \`Upgrade\` WHERE \`ActionProperty\` = 'WIX_UPGRADE_DETECTED'" \
+  -q "INSERT INTO \`Upgrade\` (\`UpgradeCode\`, \`VersionMax\`, \`Attributes\`, \`ActionProperty\`) VALUES ('$upgrade_code', '$version', 513, 'WIX_UPGRADE_DETECTED')"
 echo "$out"
