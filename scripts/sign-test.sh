@@ -22,7 +22,7 @@ make_cert() {
     -addext "extendedKeyUsage=codeSigning" -addext "keyUsage=digitalSignature" \
     -addext "basicConstraints=CA:FALSE" </dev/null >/dev/null 2>&1
 }
-# Turns one byte over in place: at OFFSET, or (MSI) in the package's own data.
+# Changes a signed file in place: a byte of a program's code, a property of a package.
 tamper() {
   case "$1" in
     *.msi) msibuild "$1" -q "UPDATE \`Property\` SET \`Value\`='ztcfg (changed)' WHERE \`Property\`='ProductName'" ;;
@@ -147,7 +147,7 @@ help_rc=0
 # regsvr32 ends with 3 when the library does not load and with 4 when it loads
 # but has no DllRegisterServer, which ztui.dll does not export.
 load_rc=0
-"$root/scripts/wine-run" "$prefix" regsvr32 /s ztui.dll </dev/null >/dev/null 2>&1 || load_rc=$?
+"$root/scripts/wine-run" "$prefix" regsvr32 /s "Z:$work/pfx/ztui.dll" </dev/null >/dev/null 2>&1 || load_rc=$?
 [ "$load_rc" = 4 ] || fail "signed ztui.dll: regsvr32 ended with $load_rc, not 4 (loaded, nothing to register)"
 cd "$work"
 

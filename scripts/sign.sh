@@ -71,7 +71,7 @@ for file in "${files[@]}"; do
   rm -f "$signed"
   args=(sign "${signer[@]}" "${details[@]}" "${stamps[@]}" -in "$file" -out "$signed")
   if [ "$have_password" = 1 ]; then
-    printf '%s' "$password" | osslsigncode "${args[@]}" -readpass - >"$signed.log" 2>&1 || status=$?
+    printf '%s' "$password" | osslsigncode "${args[@]}" -readpass /dev/stdin >"$signed.log" 2>&1 || status=$?
   else
     osslsigncode "${args[@]}" </dev/null >"$signed.log" 2>&1 || status=$?
   fi
