@@ -1,6 +1,7 @@
 #include "core/legacy_values.h"
 
 #include "core/catalogue.h"
+#include "core/io_remap_model.h"
 #include "core/registry.h"
 
 namespace {
@@ -26,8 +27,7 @@ bool ReadAddressMarks(const BoardRecord* board, const AddressMarks& marks) {
 }
 
 bool IsAddressMarked(const AddressMarks& marks, int list, long long item) {
-    if (item < 0 || item >= IoItemCount) return true;
-    return (IoListIsParallel(list) ? marks.parallel : marks.serial)[item] != 0;
+    return IoAddressMarked(marks.serial, marks.parallel, list, item);
 }
 
 bool ReadAddressChoice(const BoardRecord* board, int list, uint32_t* stored) {

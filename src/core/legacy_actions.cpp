@@ -1,0 +1,63 @@
+#include "core/legacy_actions.h"
+
+#include "core/legacy_values.h"
+#include "core/registry.h"
+#include "core/restart.h"
+
+namespace {
+
+void ShowStatus(const RestartStatus& status, const char* text) {
+    if (status.show != nullptr) status.show(status.context, text);
+}
+
+// The dialog does not answer while the board restarts: the status line says why.
+void RestartWithStatus(BoardRecord* board, const RestartStatus& status) {
+    ShowStatus(status, TextIoRemapRestarting);
+    RestartBoardDevice(board);
+    ShowStatus(status, "");
+}
+
+}  // namespace
+
+void OpenIoRemapBoard(BoardRecord* board, IoRemapModel* model, const RestartStatus& status, bool write) {
+    OpenIoRemap(model, board->deviceType);
+    for (int list = 0; list < IoListCount; ++list) {
+        const int child = model->layout.labelChild[list];
+        if (child < 0) continue;
+        model->labelRead[list] = ReadChildPortName(board, child, model->labels[list], IoLabelSize) == ERROR_SUCCESS;
+    }
+    LoadIoRemapSelections(board, model, status, write);
+}
+
+void LoadIoRemapSelections(BoardRecord* board, IoRemapModel* model, const RestartStatus& status, bool write) {
+    uint32_t serial[IoItemCount] = {};
+    uint32_t parallel[IoItemCount] = {};
+    if (ReadAddressMarks(board, {serial, parallel})) FillIoRemapLists(model, serial, parallel);
+    for (int list = 0; list < IoListCount; ++list) {
+        if (!model->layout.usesList[list]) continue;
+        uint32_t stored = 0;
+        if (!ReadAddressChoice(board, list, &stored)) continue;
+        if (!LoadIoRemapChoice(model, list, stored) || !write) continue;
+        StoreAddressChoice(board, list, 1);
+        RestartWithStatus(board, status);
+    }
+    FinishIoRemapLoad(model);
+}
+
+bool SaveIoRemap(BoardRecord* board, IoRemapModel* model, const IoRemapOkPlan& plan, const Reporter& reporter,
+                 const RestartStatus& status) {
+    if (!plan.changed) return false;
+    SetEnableBarCheck(board, 1);
+    for (int i = 0; i < plan.count; ++i) {
+        if (i == plan.invalidAt || !StoreAddressChoice(board, plan.list[i], plan.item[i])) {
+            // EnableBarCheck stays 1: the driver sees the change as unfinished.
+            Report(reporter, NoticeInvalidAddress);
+            return false;
+        }
+    }
+    RestartWithStatus(board, status);
+    SetEnableBarCheck(board, 0);
+    // The restarted driver may have marked other addresses: read everything again.
+    LoadIoRemapSelections(board, model, status, true);
+    return true;
+}

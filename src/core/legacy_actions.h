@@ -1,0 +1,24 @@
+// What the legacy-I/O boards' dialogs do to the registry and the board when they
+// open and at their OK, in the order the dialogs have always done it. The
+// models decide; these functions read their inputs and perform their plans.
+#pragma once
+#include "core/board.h"
+#include "core/io_remap_model.h"
+#include "core/report.h"
+
+// The I/O dialog's status line, shown around each restart; `show` may be null.
+struct RestartStatus {
+    void (*show)(void* context, const char* text);
+    void* context;
+};
+
+// Opening the I/O dialog: the sections' port names, then the selections. With
+// `write` unset a correction only shows in the model (a trial run).
+void OpenIoRemapBoard(BoardRecord* board, IoRemapModel* model, const RestartStatus& status, bool write);
+// The marks, then each used list's stored choice; a marked one is stored as
+// item 1 and the board restarted at once, before the next list is read.
+void LoadIoRemapSelections(BoardRecord* board, IoRemapModel* model, const RestartStatus& status, bool write);
+// Performs the plan of OK. False when nothing was restarted because a choice
+// could not be stored (reported; EnableBarCheck stays 1) or nothing changed.
+bool SaveIoRemap(BoardRecord* board, IoRemapModel* model, const IoRemapOkPlan& plan, const Reporter& reporter,
+                 const RestartStatus& status);
