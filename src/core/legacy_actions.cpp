@@ -61,3 +61,26 @@ bool SaveIoRemap(BoardRecord* board, IoRemapModel* model, const IoRemapOkPlan& p
     LoadIoRemapSelections(board, model, status, true);
     return true;
 }
+
+void OpenNineBitBoard(const BoardRecord* board, NineBitModel* model, bool write) {
+    OpenNineBit(model, board->deviceType, board->childrenFound);
+    for (int section = 0; section < model->sections; ++section) {
+        char name[NineBitNameSize + 1];
+        const bool named = ReadChildPortName(board, section, name, NineBitNameSize) == ERROR_SUCCESS;
+        NineBitValues values = {};
+        ReadNineBitValues(board, section, &values, write);
+        TakeNineBitSection(model, section, named ? name : nullptr, values);
+    }
+}
+
+bool SaveNineBit(const BoardRecord* board, const NineBitOkPlan& plan, const Reporter& reporter) {
+    if (!plan.valid) {
+        Report(reporter, NoticeAddressNumberInvalid);
+        return false;
+    }
+    bool stored = true;
+    for (int section = 0; section < plan.count; ++section) {
+        stored = StoreNineBitValues(board, section, plan.values[section]) && stored;
+    }
+    return stored;
+}

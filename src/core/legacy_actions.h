@@ -4,6 +4,7 @@
 #pragma once
 #include "core/board.h"
 #include "core/io_remap_model.h"
+#include "core/nine_bit_model.h"
 #include "core/report.h"
 
 // The I/O dialog's status line, shown around each restart; `show` may be null.
@@ -22,3 +23,10 @@ void LoadIoRemapSelections(BoardRecord* board, IoRemapModel* model, const Restar
 // could not be stored (reported; EnableBarCheck stays 1) or nothing changed.
 bool SaveIoRemap(BoardRecord* board, IoRemapModel* model, const IoRemapOkPlan& plan, const Reporter& reporter,
                  const RestartStatus& status);
+
+// Opening the nine-bit dialog: each section's port name and values; with
+// `write` set the missing switches are created, as the dialog does.
+void OpenNineBitBoard(const BoardRecord* board, NineBitModel* model, bool write);
+// Performs the plan of OK: "Address Number Invalid" when it is not valid,
+// otherwise every section's values. False when anything was not stored.
+bool SaveNineBit(const BoardRecord* board, const NineBitOkPlan& plan, const Reporter& reporter);

@@ -4,6 +4,7 @@
 // switches at once, so that the driver finds them.
 #pragma once
 #include "core/board.h"
+#include "core/nine_bit_model.h"
 #include "core/rules.h"
 
 // Which addresses the driver marked unavailable (the ENABLE_* values present),
@@ -25,12 +26,7 @@ void SetEnableBarCheck(const BoardRecord* board, uint32_t value);
 // Config Clear: deletes every ENABLE_* mark (values and subkeys of that name).
 void ClearAddressMarks(const BoardRecord* board);
 
-// One nine-bit section (the port of child `section`).
-struct NineBitValues {
-    uint32_t enable;   // 0 off
-    uint32_t mode;     // NineBitModeHw, NineBitModeSw or anything the registry held
-    uint32_t address;  // defaults to the section's number
-};
+// One nine-bit section: the port of child `section`.
 // False when the port's key cannot be opened (defaults then, nothing created).
 // Missing switches are created when `createMissing` is set, as the dialog does on opening.
 bool ReadNineBitValues(const BoardRecord* board, int section, NineBitValues* values, bool createMissing = true);

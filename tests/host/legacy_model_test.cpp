@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/io_remap_model.h"
+#include "core/nine_bit_model.h"
 
 namespace {
 
@@ -132,6 +133,110 @@ TEST(IoRemapModel, OkStoresEveryUsedListInOrderOrStopsAtTheFirstMarkedOne) {
         EXPECT_EQ(c.lists, std::vector<int>(plan.list, plan.list + plan.count));
         EXPECT_EQ(c.items, std::vector<uint32_t>(plan.item, plan.item + plan.count));
         EXPECT_EQ(c.invalidAt, plan.invalidAt);
+    }
+}
+
+// ---------------------------------------------------------------- nine-bit mode
+
+struct NineBitStep {
+    enum Kind { Check, Mode, Address } kind;
+    int section;
+    int value;  // on (1/0), HW (1) or SW (0), an address (-1: none)
+};
+
+void Play(NineBitModel* model, const std::vector<NineBitStep>& steps, NineBitView* view) {
+    for (const NineBitStep& step : steps) {
+        if (step.kind == NineBitStep::Check) CheckNineBitSection(model, step.section, step.value != 0, view);
+        if (step.kind == NineBitStep::Mode) ChooseNineBitMode(model, step.section, step.value != 0, view);
+        if (step.kind == NineBitStep::Address) ChooseNineBitAddress(model, step.section, step.value, view);
+    }
+}
+
+TEST(NineBitModel, OpeningShowsTheStoredValuesAndTheSectionsOfTheBoard) {
+    char text[NineBitItemSize];
+    NineBitAddressText(0, text);
+    EXPECT_STREQ(" 0x00", text);
+    NineBitAddressText(0xAF, text);
+    EXPECT_STREQ(" 0xAF", text);
+
+    NineBitModel model;
+    OpenNineBit(&model, FourSerial, 4);
+    TakeNineBitSection(&model, 0, "COM7", {0, NineBitModeSw, 0});
+    TakeNineBitSection(&model, 1, nullptr, {5, 2, 300});
+    NineBitView view;
+    NineBitViewOf(model, &view);
+    ASSERT_EQ(2, view.sections);
+    EXPECT_EQ(256, view.addressCount);
+    EXPECT_STREQ("COM7", view.section[0].title);
+    EXPECT_EQ(nullptr, view.section[1].title);
+    // Off: SW checked, the controls disabled, its own index selected.
+    EXPECT_FALSE(view.section[0].on || view.section[0].enabled || view.section[0].hw);
+    EXPECT_TRUE(view.section[0].sw);
+    EXPECT_EQ(0, view.section[0].selection);
+    // Any non-zero value is on; mode 2 checks neither button; 300 selects nothing.
+    EXPECT_TRUE(view.section[1].on && view.section[1].enabled);
+    EXPECT_FALSE(view.section[1].hw || view.section[1].sw);
+    EXPECT_EQ(-1, view.section[1].selection);
+
+    // One section on the one-serial-one-parallel board and wherever one port was found.
+    OpenNineBit(&model, OneSerialOneParallel, 2);
+    EXPECT_EQ(1, model.sections);
+    OpenNineBit(&model, TwoSerial, 1);
+    TakeNineBitSection(&model, 1, "COM9", {1, NineBitModeHw, 9});
+    Play(&model, {{NineBitStep::Check, 1, 1}}, &view);
+    EXPECT_EQ(1, view.sections);
+    NineBitOkPlan plan;
+    NineBitOk(model, &plan);
+    EXPECT_EQ(1, plan.count);
+}
+
+TEST(NineBitModel, OkChecksTheAddressesWhenAnySectionIsOnAndStoresEverySection) {
+    struct Stored {
+        uint32_t enable, mode, address;
+    };
+    struct Case {
+        const char* what;
+        uint32_t type;
+        std::vector<Stored> opened;
+        std::vector<NineBitStep> steps;
+        bool valid;
+        std::vector<Stored> stored;
+    };
+    using S = NineBitStep;
+    const Case cases[] = {
+        {"defaults as opened", TwoSerial, {{0, 1, 0}, {0, 1, 1}}, {}, true, {{0, 1, 0}, {0, 1, 1}}},
+        {"section 1 on: HW and an address", TwoSerial, {{0, 1, 0}, {0, 1, 1}},
+         {{S::Check, 0, 1}, {S::Mode, 0, 1}, {S::Address, 0, 0x42}}, true, {{1, 0, 0x42}, {0, 1, 1}}},
+        {"on beside an off section with the same address", TwoSerial, {{1, 1, 5}, {0, 1, 5}}, {}, false, {}},
+        {"the second section on is checked too", TwoSerial, {{0, 1, 5}, {0, 1, 5}}, {{S::Check, 1, 1}}, false, {}},
+        {"both off with equal addresses", TwoSerial, {{0, 1, 5}, {0, 1, 5}}, {}, true, {{0, 1, 5}, {0, 1, 5}}},
+        {"neither button stores HW", TwoSerial, {{0, 2, 0}, {0, 1, 1}}, {}, true, {{0, 0, 0}, {0, 1, 1}}},
+        {"no selection while on", TwoSerial, {{1, 1, 300}, {0, 1, 1}}, {}, false, {}},
+        {"no selection while off", TwoSerial, {{0, 1, 300}, {0, 1, 1}}, {}, true,
+         {{0, 1, 0xFFFFFFFF}, {0, 1, 1}}},
+        {"unchecked keeps its choices", TwoSerial, {{1, 1, 7}, {0, 1, 1}},
+         {{S::Mode, 0, 1}, {S::Check, 0, 0}, {S::Mode, 0, 0}, {S::Address, 0, 9}}, true, {{0, 0, 7}, {0, 1, 1}}},
+        {"one section: its address alone", OneSerialOneParallel, {{1, 1, 1}}, {}, true, {{1, 1, 1}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        NineBitModel model;
+        OpenNineBit(&model, c.type, 3);
+        for (size_t i = 0; i < c.opened.size(); ++i) {
+            TakeNineBitSection(&model, static_cast<int>(i), "", {c.opened[i].enable, c.opened[i].mode,
+                                                                  c.opened[i].address});
+        }
+        NineBitView view;
+        Play(&model, c.steps, &view);
+        NineBitOkPlan plan;
+        NineBitOk(model, &plan);
+        EXPECT_EQ(c.valid, plan.valid);
+        ASSERT_EQ(c.stored.size(), static_cast<size_t>(plan.count));
+        for (size_t i = 0; i < c.stored.size(); ++i) {
+            EXPECT_EQ(c.stored[i].enable, plan.values[i].enable) << i;
+            EXPECT_EQ(c.stored[i].mode, plan.values[i].mode) << i;
+            EXPECT_EQ(c.stored[i].address, plan.values[i].address) << i;
+        }
     }
 }
 

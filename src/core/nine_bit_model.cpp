@@ -1,0 +1,91 @@
+#include "core/nine_bit_model.h"
+
+#include "core/catalogue.h"
+#include "core/texts.h"
+
+namespace {
+
+constexpr uint32_t NoAddress = 0xFFFFFFFF;  // what an empty selection is stored as
+
+NineBitSection* SectionOf(NineBitModel* model, int section) {
+    return section >= 0 && section < model->sections ? &model->section[section] : nullptr;
+}
+
+}  // namespace
+
+void NineBitAddressText(int address, char (&text)[NineBitItemSize]) {
+    constexpr char Digits[] = "0123456789ABCDEF";
+    size_t length = 0;
+    for (const char* c = TextNineBitAddressPrefix; *c != '\0' && length + 3 < NineBitItemSize; ++c) text[length++] = *c;
+    text[length++] = Digits[(address >> 4) & 0xF];
+    text[length++] = Digits[address & 0xF];
+    text[length] = '\0';
+}
+
+void OpenNineBit(NineBitModel* model, uint32_t deviceType, int childrenFound) {
+    *model = {};
+    model->sections = LegacyPortSectionCount(deviceType, childrenFound);
+    if (model->sections > NineBitMaxSections) model->sections = NineBitMaxSections;
+}
+
+void TakeNineBitSection(NineBitModel* model, int section, const char* name, const NineBitValues& values) {
+    NineBitSection* s = SectionOf(model, section);
+    if (s == nullptr) return;
+    s->nameRead = name != nullptr;
+    s->name[0] = '\0';
+    for (size_t i = 0; name != nullptr && i < NineBitNameSize && name[i] != '\0'; ++i) {
+        s->name[i] = name[i];
+        s->name[i + 1] = '\0';
+    }
+    s->on = values.enable != 0;
+    s->hw = values.mode == NineBitModeHw;
+    s->sw = values.mode == NineBitModeSw;
+    s->address = values.address < NineBitAddressCount ? values.address : NoAddress;
+}
+
+void CheckNineBitSection(NineBitModel* model, int section, bool on, NineBitView* view) {
+    if (NineBitSection* s = SectionOf(model, section)) s->on = on;
+    NineBitViewOf(*model, view);
+}
+
+void ChooseNineBitMode(NineBitModel* model, int section, bool hw, NineBitView* view) {
+    NineBitSection* s = SectionOf(model, section);
+    if (s != nullptr && s->on) {
+        s->hw = hw;
+        s->sw = !hw;
+    }
+    NineBitViewOf(*model, view);
+}
+
+void ChooseNineBitAddress(NineBitModel* model, int section, int address, NineBitView* view) {
+    NineBitSection* s = SectionOf(model, section);
+    if (s != nullptr && s->on && address >= -1 && address < NineBitAddressCount) {
+        s->address = address < 0 ? NoAddress : static_cast<uint32_t>(address);
+    }
+    NineBitViewOf(*model, view);
+}
+
+void NineBitOk(const NineBitModel& model, NineBitOkPlan* plan) {
+    *plan = {};
+    const bool two = model.sections == 2;
+    const bool anyOn = model.section[0].on || (two && model.section[1].on);
+    // The addresses must differ as soon as either section is on, even when the other is off.
+    plan->valid = !anyOn || NineBitAddressesValid(model.section[0].address, two ? model.section[1].address : 0,
+                                                  model.sections);
+    if (!plan->valid) return;
+    for (int i = 0; i < model.sections; ++i) {
+        const NineBitSection& s = model.section[i];
+        plan->values[plan->count++] = {s.on ? 1u : 0u, NineBitModeOf(s.hw, s.sw), s.address};
+    }
+}
+
+void NineBitViewOf(const NineBitModel& model, NineBitView* view) {
+    *view = {};
+    view->sections = model.sections;
+    view->addressCount = NineBitAddressCount;
+    for (int i = 0; i < model.sections; ++i) {
+        const NineBitSection& s = model.section[i];
+        view->section[i] = {s.nameRead ? s.name : nullptr, s.on, s.on, s.hw, s.sw,
+                            s.address < NineBitAddressCount ? static_cast<int>(s.address) : -1};
+    }
+}
