@@ -84,3 +84,20 @@ bool SaveNineBit(const BoardRecord* board, const NineBitOkPlan& plan, const Repo
     }
     return stored;
 }
+
+void OpenSleepBoard(const BoardRecord* board, SleepModel* model, bool write) {
+    OpenSleep(model, board->deviceType, board->childrenFound);
+    for (int box = 0; box < model->boxes; ++box) {
+        char name[SleepNameSize + 1];
+        const bool named = ReadChildPortName(board, box, name, SleepNameSize) == ERROR_SUCCESS;
+        uint32_t stored = 0;
+        ReadSleepMode(board, box, &stored, write);
+        TakeSleepBox(model, box, named ? name : nullptr, stored);
+    }
+}
+
+bool SaveSleep(const BoardRecord* board, const SleepOkPlan& plan) {
+    bool stored = true;
+    for (int box = 0; box < plan.count; ++box) stored = StoreSleepMode(board, box, plan.on[box]) && stored;
+    return stored;
+}

@@ -6,6 +6,7 @@
 #include "core/io_remap_model.h"
 #include "core/nine_bit_model.h"
 #include "core/report.h"
+#include "core/sleep_model.h"
 
 // The I/O dialog's status line, shown around each restart; `show` may be null.
 struct RestartStatus {
@@ -30,3 +31,9 @@ void OpenNineBitBoard(const BoardRecord* board, NineBitModel* model, bool write)
 // Performs the plan of OK: "Address Number Invalid" when it is not valid,
 // otherwise every section's values. False when anything was not stored.
 bool SaveNineBit(const BoardRecord* board, const NineBitOkPlan& plan, const Reporter& reporter);
+
+// Opening the sleep mode dialog: each box's port name and value; with `write`
+// set a missing value is created, as the dialog does.
+void OpenSleepBoard(const BoardRecord* board, SleepModel* model, bool write);
+// Performs the plan of OK; false when a box's value was not stored.
+bool SaveSleep(const BoardRecord* board, const SleepOkPlan& plan);

@@ -89,12 +89,14 @@ bool StoreNineBitValues(const BoardRecord* board, int section, const NineBitValu
     return ok;
 }
 
-bool ReadSleepMode(const BoardRecord* board, int port, uint32_t* stored) {
+bool ReadSleepMode(const BoardRecord* board, int port, uint32_t* stored, bool createMissing) {
     *stored = 0;
     RegKey key(OpenChildKey(board, port));
     if (!key) return false;
     DWORD value = 0;
-    if (QueryDword(key.key, "PortSleepMode", &value) != ERROR_SUCCESS) WriteDword(key.key, "PortSleepMode", 0);
+    if (QueryDword(key.key, "PortSleepMode", &value) != ERROR_SUCCESS && createMissing) {
+        WriteDword(key.key, "PortSleepMode", 0);
+    }
     *stored = value;
     return true;
 }

@@ -32,6 +32,7 @@ void ClearAddressMarks(const BoardRecord* board);
 bool ReadNineBitValues(const BoardRecord* board, int section, NineBitValues* values, bool createMissing = true);
 bool StoreNineBitValues(const BoardRecord* board, int section, const NineBitValues& values);
 
-// A port's PortSleepMode, 0 when absent (created then); false when the key cannot be opened.
-bool ReadSleepMode(const BoardRecord* board, int port, uint32_t* stored);
+// A port's PortSleepMode, 0 when absent (created then, when `createMissing` is
+// set, as the dialog does on opening); false when the key cannot be opened.
+bool ReadSleepMode(const BoardRecord* board, int port, uint32_t* stored, bool createMissing = true);
 bool StoreSleepMode(const BoardRecord* board, int port, bool on);

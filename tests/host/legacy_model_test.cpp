@@ -7,6 +7,7 @@
 
 #include "core/io_remap_model.h"
 #include "core/nine_bit_model.h"
+#include "core/sleep_model.h"
 
 namespace {
 
@@ -237,6 +238,49 @@ TEST(NineBitModel, OkChecksTheAddressesWhenAnySectionIsOnAndStoresEverySection) 
             EXPECT_EQ(c.stored[i].mode, plan.values[i].mode) << i;
             EXPECT_EQ(c.stored[i].address, plan.values[i].address) << i;
         }
+    }
+}
+
+// ---------------------------------------------------------------- sleep mode
+
+TEST(SleepModel, BoxesShowTheirPortAndStoredModeAndOkStoresEveryBox) {
+    struct Case {
+        const char* what;
+        uint32_t type;
+        int children;
+        const char* names[2];
+        uint32_t stored[2];
+        std::vector<std::pair<int, bool>> clicks;
+        std::vector<const char*> texts;
+        std::vector<bool> stores;
+    };
+    const Case cases[] = {
+        {"as opened", FourSerial, 4, {"COM3", "COM4"}, {1, 0}, {}, {"COM3 Enable", "COM4 Enable"}, {true, false}},
+        {"above 1 is off, negative is on", TwoSerial, 2, {"COM3", nullptr}, {5, 0xFFFFFFFF}, {},
+         {"COM3 Enable", nullptr}, {false, true}},
+        {"a long name keeps the ending", TwoSerial, 2, {"ABCDEFGHIJKLMNOPQRSTUVWXYZ0123", ""}, {0, 0},
+         {{0, true}, {1, true}, {1, false}}, {"ABCDEFGHIJKLMNOPQRSTUVWX Enable", " Enable"}, {true, false}},
+        {"one box on the one-serial-one-parallel board", OneSerialOneParallel, 2, {"COM3", "LPT1"}, {0, 0},
+         {{1, true}}, {"COM3 Enable"}, {false}},
+        {"one box where one port was found", OneSerial, 1, {"COM3", "COM4"}, {0, 1}, {{0, true}}, {"COM3 Enable"},
+         {true}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SleepModel model;
+        OpenSleep(&model, c.type, c.children);
+        for (int box = 0; box < 2; ++box) TakeSleepBox(&model, box, c.names[box], c.stored[box]);
+        SleepView view;
+        SleepViewOf(model, &view);
+        ASSERT_EQ(c.texts.size(), static_cast<size_t>(view.boxes));
+        for (size_t box = 0; box < c.texts.size(); ++box) {
+            if (c.texts[box] == nullptr) EXPECT_EQ(nullptr, view.text[box]);
+            else EXPECT_STREQ(c.texts[box], view.text[box]);
+        }
+        for (const auto& [box, on] : c.clicks) CheckSleepBox(&model, box, on, &view);
+        SleepOkPlan plan;
+        SleepOk(model, &plan);
+        EXPECT_EQ(c.stores, std::vector<bool>(plan.on, plan.on + plan.count));
     }
 }
 
