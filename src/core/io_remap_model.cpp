@@ -10,24 +10,10 @@ bool Marked(const IoRemapModel& model, int list, long long item) {
 
 }  // namespace
 
-bool IoAddressMarked(const uint32_t* serialMarks, const uint32_t* parallelMarks, int list, long long item) {
-    if (item < 0 || item >= IoItemCount) return true;
-    return (IoListIsParallel(list) ? parallelMarks : serialMarks)[item] != 0;
-}
-
 void OpenIoRemap(IoRemapModel* model, uint32_t deviceType) {
     *model = {};
     model->layout = IoRemapLayoutOf(deviceType);
     for (int list = 0; list < IoListCount; ++list) model->selection[list] = model->initialSelection[list] = -1;
-}
-
-void FillIoRemapLists(IoRemapModel* model, const uint32_t (&serialMarks)[IoItemCount],
-                      const uint32_t (&parallelMarks)[IoItemCount]) {
-    for (int item = 0; item < IoItemCount; ++item) {
-        model->serialMarks[item] = serialMarks[item] != 0 ? 1 : 0;
-        model->parallelMarks[item] = parallelMarks[item] != 0 ? 1 : 0;
-    }
-    model->filled = true;
 }
 
 bool LoadIoRemapChoice(IoRemapModel* model, int list, uint32_t stored) {
@@ -39,10 +25,6 @@ bool LoadIoRemapChoice(IoRemapModel* model, int list, uint32_t stored) {
     // Item 1 even when it is marked too: the driver then reports the address again.
     model->selection[list] = model->filled ? 1 : -1;
     return true;
-}
-
-void FinishIoRemapLoad(IoRemapModel* model) {
-    for (int list = 0; list < IoListCount; ++list) model->initialSelection[list] = model->selection[list];
 }
 
 void ChooseIoAddress(IoRemapModel* model, int list, int item, IoRemapView* view) {
@@ -66,7 +48,6 @@ void IoRemapOk(const IoRemapModel& model, IoRemapOkPlan* plan) {
 }
 
 void IoRemapViewOf(const IoRemapModel& model, IoRemapView* view) {
-    *view = {};
     for (int list = 0; list < IoListCount; ++list) {
         view->showsSection[list] = model.layout.showsSection[list];
         view->label[list] = model.labelRead[list] ? model.labels[list] : nullptr;

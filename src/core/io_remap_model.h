@@ -45,18 +45,29 @@ struct IoRemapOkPlan {
 };
 
 // Whether item `item` of list `list` cannot be stored: marked, or no item at all.
-bool IoAddressMarked(const uint32_t* serialMarks, const uint32_t* parallelMarks, int list, long long item);
+inline bool IoAddressMarked(const uint32_t* serialMarks, const uint32_t* parallelMarks, int list, long long item) {
+    if (item < 0 || item >= IoItemCount) return true;
+    return (IoListIsParallel(list) ? parallelMarks : serialMarks)[item] != 0;
+}
 
 // Opening: empty lists without selection, labels not yet read.
 void OpenIoRemap(IoRemapModel* model, uint32_t deviceType);
 // The marks as read from the board's key: the used lists get their items.
-void FillIoRemapLists(IoRemapModel* model, const uint32_t (&serialMarks)[IoItemCount],
-                      const uint32_t (&parallelMarks)[IoItemCount]);
+inline void FillIoRemapLists(IoRemapModel* model, const uint32_t (&serialMarks)[IoItemCount],
+                             const uint32_t (&parallelMarks)[IoItemCount]) {
+    for (int item = 0; item < IoItemCount; ++item) {
+        model->serialMarks[item] = serialMarks[item] != 0 ? 1 : 0;
+        model->parallelMarks[item] = parallelMarks[item] != 0 ? 1 : 0;
+    }
+    model->filled = true;
+}
 // One list's stored choice. True when it is marked: the list then shows item 1,
 // which the caller stores before restarting the board.
 bool LoadIoRemapChoice(IoRemapModel* model, int list, uint32_t stored);
 // Loading is done: the selections OK compares with.
-void FinishIoRemapLoad(IoRemapModel* model);
+inline void FinishIoRemapLoad(IoRemapModel* model) {
+    for (int list = 0; list < IoListCount; ++list) model->initialSelection[list] = model->selection[list];
+}
 // The user selects item `item` (-1: none) of list `list`.
 void ChooseIoAddress(IoRemapModel* model, int list, int item, IoRemapView* view);
 void IoRemapOk(const IoRemapModel& model, IoRemapOkPlan* plan);

@@ -6,15 +6,11 @@
 
 namespace {
 
-void ShowStatus(const RestartStatus& status, const char* text) {
-    if (status.show != nullptr) status.show(status.context, text);
-}
-
 // The dialog does not answer while the board restarts: the status line says why.
 void RestartWithStatus(BoardRecord* board, const RestartStatus& status) {
-    ShowStatus(status, TextIoRemapRestarting);
+    if (status.show != nullptr) status.show(status.context, TextIoRemapRestarting);
     RestartBoardDevice(board);
-    ShowStatus(status, "");
+    if (status.show != nullptr) status.show(status.context, "");
 }
 
 }  // namespace

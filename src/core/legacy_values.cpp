@@ -1,7 +1,6 @@
 #include "core/legacy_values.h"
 
 #include "core/catalogue.h"
-#include "core/io_remap_model.h"
 #include "core/registry.h"
 
 namespace {
@@ -24,10 +23,6 @@ bool ReadAddressMarks(const BoardRecord* board, const AddressMarks& marks) {
         }
     }
     return true;
-}
-
-bool IsAddressMarked(const AddressMarks& marks, int list, long long item) {
-    return IoAddressMarked(marks.serial, marks.parallel, list, item);
 }
 
 bool ReadAddressChoice(const BoardRecord* board, int list, uint32_t* stored) {

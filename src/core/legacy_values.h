@@ -4,6 +4,7 @@
 // switches at once, so that the driver finds them.
 #pragma once
 #include "core/board.h"
+#include "core/io_remap_model.h"
 #include "core/nine_bit_model.h"
 #include "core/rules.h"
 
@@ -16,7 +17,9 @@ struct AddressMarks {
 // False when the board's key cannot be opened (the marks are left as they are then).
 bool ReadAddressMarks(const BoardRecord* board, const AddressMarks& marks);
 // An item outside the list (no selection) counts as marked: it cannot be stored either.
-bool IsAddressMarked(const AddressMarks& marks, int list, long long item);
+inline bool IsAddressMarked(const AddressMarks& marks, int list, long long item) {
+    return IoAddressMarked(marks.serial, marks.parallel, list, item);
+}
 // The stored choice of a list (BAR_0..BAR_2), 0 when absent; false when the board's key cannot be opened.
 bool ReadAddressChoice(const BoardRecord* board, int list, uint32_t* stored);
 // Stores a list's choice; false when the key cannot be opened or the write fails.

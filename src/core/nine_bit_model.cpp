@@ -15,28 +15,20 @@ NineBitSection* SectionOf(NineBitModel* model, int section) {
 
 void NineBitAddressText(int address, char (&text)[NineBitItemSize]) {
     constexpr char Digits[] = "0123456789ABCDEF";
-    size_t length = 0;
-    for (const char* c = TextNineBitAddressPrefix; *c != '\0' && length + 3 < NineBitItemSize; ++c) text[length++] = *c;
-    text[length++] = Digits[(address >> 4) & 0xF];
-    text[length++] = Digits[address & 0xF];
-    text[length] = '\0';
-}
-
-void OpenNineBit(NineBitModel* model, uint32_t deviceType, int childrenFound) {
-    *model = {};
-    model->sections = LegacyPortSectionCount(deviceType, childrenFound);
-    if (model->sections > NineBitMaxSections) model->sections = NineBitMaxSections;
+    static_assert(sizeof(TextNineBitAddressPrefix) == 4, "the prefix and two digits fill the item");
+    for (int i = 0; i < 3; ++i) text[i] = TextNineBitAddressPrefix[i];
+    text[3] = Digits[(address >> 4) & 0xF];
+    text[4] = Digits[address & 0xF];
+    text[5] = '\0';
 }
 
 void TakeNineBitSection(NineBitModel* model, int section, const char* name, const NineBitValues& values) {
     NineBitSection* s = SectionOf(model, section);
     if (s == nullptr) return;
     s->nameRead = name != nullptr;
-    s->name[0] = '\0';
-    for (size_t i = 0; name != nullptr && i < NineBitNameSize && name[i] != '\0'; ++i) {
-        s->name[i] = name[i];
-        s->name[i + 1] = '\0';
-    }
+    size_t length = 0;
+    for (; name != nullptr && length < NineBitNameSize && name[length] != '\0'; ++length) s->name[length] = name[length];
+    s->name[length] = '\0';
     s->on = values.enable != 0;
     s->hw = values.mode == NineBitModeHw;
     s->sw = values.mode == NineBitModeSw;

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/catalogue.h"
 #include "core/rules.h"
 
 constexpr int NineBitMaxSections = 2;
@@ -55,7 +56,11 @@ struct NineBitOkPlan {
 
 void NineBitAddressText(int address, char (&text)[NineBitItemSize]);
 
-void OpenNineBit(NineBitModel* model, uint32_t deviceType, int childrenFound);
+inline void OpenNineBit(NineBitModel* model, uint32_t deviceType, int childrenFound) {
+    *model = {};
+    const int sections = LegacyPortSectionCount(deviceType, childrenFound);
+    model->sections = sections < NineBitMaxSections ? sections : NineBitMaxSections;
+}
 // A section's values as opening read them; `name` null when PortName could not be read.
 void TakeNineBitSection(NineBitModel* model, int section, const char* name, const NineBitValues& values);
 // The user's clicks. The buttons and the list of a section that is off are

@@ -3,12 +3,6 @@
 #include "core/catalogue.h"
 #include "core/texts.h"
 
-void OpenSleep(SleepModel* model, uint32_t deviceType, int childrenFound) {
-    *model = {};
-    model->boxes = LegacyPortSectionCount(deviceType, childrenFound);
-    if (model->boxes > SleepMaxBoxes) model->boxes = SleepMaxBoxes;
-}
-
 void TakeSleepBox(SleepModel* model, int box, const char* name, uint32_t stored) {
     if (box < 0 || box >= model->boxes) return;
     model->on[box] = SleepModeShownOn(stored);

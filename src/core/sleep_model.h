@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/catalogue.h"
 #include "core/rules.h"
 
 constexpr int SleepMaxBoxes = 2;
@@ -28,7 +29,11 @@ struct SleepOkPlan {
     bool on[SleepMaxBoxes];
 };
 
-void OpenSleep(SleepModel* model, uint32_t deviceType, int childrenFound);
+inline void OpenSleep(SleepModel* model, uint32_t deviceType, int childrenFound) {
+    *model = {};
+    const int boxes = LegacyPortSectionCount(deviceType, childrenFound);
+    model->boxes = boxes < SleepMaxBoxes ? boxes : SleepMaxBoxes;
+}
 // A box's port name (null when it could not be read) and stored PortSleepMode.
 void TakeSleepBox(SleepModel* model, int box, const char* name, uint32_t stored);
 void CheckSleepBox(SleepModel* model, int box, bool on, SleepView* view);

@@ -42,8 +42,8 @@ void ShowNineBitView(NineBitModeState* state, const NineBitView& view, bool fill
                 NineBitAddressText(address, text);
                 SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
             }
+            if (shown.title != nullptr) SetWindowTextA(state->groupBoxes[section], shown.title);
         }
-        if (shown.title != nullptr) SetWindowTextA(state->groupBoxes[section], shown.title);
         CheckDlgButton(dialog, IDC_NB_ENABLE_FIRST + section, shown.on ? BST_CHECKED : BST_UNCHECKED);
         EnableWindow(state->modeRadios[section][0], shown.enabled);
         EnableWindow(state->modeRadios[section][1], shown.enabled);
