@@ -29,7 +29,7 @@ void SetEnableBarCheck(const BoardRecord* board, uint32_t value);
 // Config Clear: deletes every ENABLE_* mark (values and subkeys of that name).
 void ClearAddressMarks(const BoardRecord* board);
 
-// One nine-bit section: the port of child `section`.
+// The nine-bit values of section `section`, in the key of child `section`.
 // False when the port's key cannot be opened (defaults then, nothing created).
 // Missing switches are created when `createMissing` is set, as the dialog does on opening.
 bool ReadNineBitValues(const BoardRecord* board, int section, NineBitValues* values, bool createMissing = true);
