@@ -25,11 +25,6 @@ bool ReadAddressMarks(const BoardRecord* board, const AddressMarks& marks) {
     return true;
 }
 
-bool IsAddressMarked(const AddressMarks& marks, int list, long long item) {
-    if (item < 0 || item >= IoItemCount) return true;
-    return (IoListIsParallel(list) ? marks.parallel : marks.serial)[item] != 0;
-}
-
 bool ReadAddressChoice(const BoardRecord* board, int list, uint32_t* stored) {
     if (!ValidList(list)) return false;
     RegKey key(OpenBoardKey(board));
@@ -89,12 +84,14 @@ bool StoreNineBitValues(const BoardRecord* board, int section, const NineBitValu
     return ok;
 }
 
-bool ReadSleepMode(const BoardRecord* board, int port, uint32_t* stored) {
+bool ReadSleepMode(const BoardRecord* board, int port, uint32_t* stored, bool createMissing) {
     *stored = 0;
     RegKey key(OpenChildKey(board, port));
     if (!key) return false;
     DWORD value = 0;
-    if (QueryDword(key.key, "PortSleepMode", &value) != ERROR_SUCCESS) WriteDword(key.key, "PortSleepMode", 0);
+    if (QueryDword(key.key, "PortSleepMode", &value) != ERROR_SUCCESS && createMissing) {
+        WriteDword(key.key, "PortSleepMode", 0);
+    }
     *stored = value;
     return true;
 }

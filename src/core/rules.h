@@ -206,7 +206,7 @@ inline bool SleepModeShownOn(uint32_t stored) {
     const auto mode = static_cast<int32_t>(stored);
     return mode <= 1 && mode != 0;
 }
-// The box text's name part: at most this many characters, so "%s Enable" fits 32 bytes.
+// The box text's name part: at most this many characters, so the name and " Enable" fit 32 bytes.
 constexpr size_t SleepBoxTextSize = 32;
 constexpr size_t MaxSleepNameLength = SleepBoxTextSize - 8;
 

@@ -1,60 +1,45 @@
 // Power Management: sleep mode of the board's first one or two ports, stored
 // as PortSleepMode in each port's key for the driver.
-#include <windows.h>
-#include <strsafe.h>
-
-#include "core/catalogue.h"
-#include "core/legacy_values.h"
-#include "core/registry.h"
-#include "core/rules.h"
-#include "core/texts.h"
+#include "core/legacy_actions.h"
 #include "legacy/legacy.h"
 #include "provider/dialog_state.h"
 #include "resources/resource.h"
 
 namespace {
 
-constexpr int MaxBoxes = 2;
-constexpr DWORD PortNameSize = 32;
+constexpr int MaxBoxes = SleepMaxBoxes;
 
 struct SleepModeState {
     HWND dialogWindow;
     BoardRecord* board;
     HWND enableBoxes[MaxBoxes];
+    SleepModel model;
 };
 
-int BoxCount(const SleepModeState* state) {
-    return LegacyPortSectionCount(state->board->deviceType, state->board->childrenFound);
-}
-
-void OpenBox(SleepModeState* state, int box) {
-    state->enableBoxes[box] = GetDlgItem(state->dialogWindow, IDC_SLEEP_ENABLE_FIRST + box);
-    char name[PortNameSize + 1];
-    if (ReadChildPortName(state->board, box, name, PortNameSize) == ERROR_SUCCESS) {
-        name[MaxSleepNameLength] = '\0';
-        char text[SleepBoxTextSize];
-        StringCbPrintfA(text, sizeof(text), FormatSleepBox, name);
-        SetWindowTextA(state->enableBoxes[box], text);
+void ShowSleepView(SleepModeState* state, const SleepView& view) {
+    for (int box = 0; box < view.boxes; ++box) {
+        if (view.text[box] != nullptr) SetWindowTextA(state->enableBoxes[box], view.text[box]);
+        CheckDlgButton(state->dialogWindow, IDC_SLEEP_ENABLE_FIRST + box, view.checked[box] ? BST_CHECKED : BST_UNCHECKED);
     }
-    uint32_t stored = 0;
-    ReadSleepMode(state->board, box, &stored);
-    CheckDlgButton(state->dialogWindow, IDC_SLEEP_ENABLE_FIRST + box,
-                   SleepModeShownOn(stored) ? BST_CHECKED : BST_UNCHECKED);
 }
 
 INT_PTR OnInitSleepMode(SleepModeState* state) {
     if (state->board == nullptr) return TRUE;
-    const int boxes = BoxCount(state);
-    ShowWindow(GetDlgItem(state->dialogWindow, IDC_SLEEP_ENABLE_FIRST + 1), boxes == 1 ? SW_HIDE : SW_SHOWNORMAL);
-    for (int box = 0; box < boxes; ++box) OpenBox(state, box);
+    OpenSleepBoard(state->board, &state->model, true);
+    SleepView view;
+    SleepViewOf(state->model, &view);
+    ShowWindow(GetDlgItem(state->dialogWindow, IDC_SLEEP_ENABLE_FIRST + 1), view.boxes == 1 ? SW_HIDE : SW_SHOWNORMAL);
+    for (int box = 0; box < view.boxes; ++box) {
+        state->enableBoxes[box] = GetDlgItem(state->dialogWindow, IDC_SLEEP_ENABLE_FIRST + box);
+    }
+    ShowSleepView(state, view);
     return TRUE;
 }
 
 INT_PTR OnSleepModeOk(SleepModeState* state) {
-    for (int box = 0; box < BoxCount(state); ++box) {
-        StoreSleepMode(state->board, box,
-                       IsDlgButtonChecked(state->dialogWindow, IDC_SLEEP_ENABLE_FIRST + box) == BST_CHECKED);
-    }
+    SleepOkPlan plan;
+    SleepOk(state->model, &plan);
+    SaveSleep(state->board, plan);
     EndDialog(state->dialogWindow, 1);
     return TRUE;
 }
@@ -66,6 +51,13 @@ INT_PTR OnSleepModeCommand(SleepModeState* state, int id) {
     case IDCANCEL:
         EndDialog(state->dialogWindow, 1);
         return FALSE;
+    case IDC_SLEEP_ENABLE_FIRST:
+    case IDC_SLEEP_ENABLE_FIRST + 1: {
+        SleepView view;
+        CheckSleepBox(&state->model, id - IDC_SLEEP_ENABLE_FIRST,
+                      IsDlgButtonChecked(state->dialogWindow, id) == BST_CHECKED, &view);
+        return FALSE;
+    }
     default:
         return FALSE;
     }

@@ -5,8 +5,7 @@
 #include <cstdlib>
 
 #include "core/catalogue.h"
-#include "core/legacy_values.h"
-#include "core/restart.h"
+#include "core/legacy_actions.h"
 #include "report_console.h"
 #include "session.h"
 
@@ -208,214 +207,160 @@ bool PlayAdvanced(Play* play, PageSession* page, int row, const std::vector<Sett
 }
 
 // ---------------------------------------------------------------- legacy dialogs
+// Each dialog's model is opened, the user's words are played as its choices,
+// and its OK runs only when that changes what OK would store, as a user who
+// changes nothing would press Cancel.
 
-bool ParseAddressItem(const LegacyPortState& port, const std::string& value, int* item) {
-    const AddressItem* items = IoListIsParallel(port.ioList) ? ParallelAddressItems : SerialAddressItems;
+std::string PortLabel(int port) { return "port " + std::to_string(port + 1); }
+
+// An item of a list the view shows, by its text or by the text before " (".
+int AddressItemOf(const IoRemapView& view, int list, const std::string& value) {
     for (int i = 0; i < IoItemCount; ++i) {
-        std::string shortText = items[i].text;
-        const size_t paren = shortText.find(" (");
-        if (paren != std::string::npos) shortText.erase(paren);
-        if (Same(value, items[i].text) || Same(value, shortText)) {
-            *item = i;
-            return true;
-        }
+        const std::string text = view.items[list][i];
+        if (Same(value, text) || Same(value, text.substr(0, text.find(" (")))) return i;
     }
-    return false;
+    return -1;
 }
 
-std::string AddressChoices(const LegacyPortState& port) {
+std::string AddressChoices(const IoRemapView& view, int list) {
     std::vector<std::string> texts;
     for (int i = 0; i < IoItemCount; ++i) {
-        if (!port.ioMarked[i]) texts.push_back(IoItemText(port, i));
+        if (!view.marked[list][i]) texts.push_back(view.items[list][i]);
     }
     return Join(texts);
 }
 
-const LegacyPortState* PortState(const std::vector<LegacyPortState>& ports, int port) {
-    for (const LegacyPortState& state : ports) {
-        if (state.port == port) return &state;
-    }
-    return nullptr;
-}
-
-std::string PortLabel(int port) { return "port " + std::to_string(port + 1); }
-
-// COM/LPT I/O Address Remap: opening corrects a choice the driver marked
-// unavailable (item 1 and a restart); OK with a change stores every list the
-// board uses under EnableBarCheck and restarts the board; afterwards the
-// dialog reads the choices again, correcting as on opening.
-bool PlayIoRemap(Play* play, const std::vector<LegacyPortState>& ports, const ChangeRequest& request) {
-    const IoRemapLayout layout = IoRemapLayoutOf(play->board->deviceType);
-    int selection[IoListCount] = {};
-    int initial[IoListCount] = {};
-    uint32_t serial[IoItemCount] = {};
-    uint32_t parallel[IoItemCount] = {};
-    ReadAddressMarks(play->board, {serial, parallel});
-    const auto correct = [&](int list) {
-        uint32_t stored = 0;
-        if (!ReadAddressChoice(play->board, list, &stored)) return 0;
-        const int item = IoItemOfStored(stored);
-        if (!IsAddressMarked({serial, parallel}, list, item)) return item;
-        if (play->write) {
-            StoreAddressChoice(play->board, list, 1);
-            RestartBoardDevice(play->board);
-        }
-        return 1;
-    };
-    for (int list = 0; list < IoListCount; ++list) {
-        if (layout.usesList[list]) initial[list] = selection[list] = correct(list);
-    }
+bool PlayIoRemap(Play* play, const ChangeRequest& request) {
+    IoRemapModel model;
+    OpenIoRemapBoard(play->board, &model, {nullptr, nullptr}, play->write);
+    IoRemapView view;
+    IoRemapViewOf(model, &view);
     for (const ChangeRequest::Port& change : request.ports) {
         const Setting* s = Find(change.settings, "io-address");
         if (s == nullptr) continue;
-        const LegacyPortState* port = PortState(ports, change.port);
-        if (port == nullptr || port->ioList < 0) {
+        const int list = change.port < play->board->childrenFound ? IoListOfPort(play->board->deviceType, change.port)
+                                                                  : -1;
+        if (list < 0 || !view.filled[list]) {
             return play->Refuse(PortLabel(change.port) + " has no I/O address choice on this board");
         }
-        int item = 0;
-        if (!ParseAddressItem(*port, s->value, &item) || port->ioMarked[item]) {
+        const int item = AddressItemOf(view, list, s->value);
+        if (item < 0 || (view.marked[list][item] && item != view.selection[list])) {
             return play->Refuse(PortLabel(change.port) + ": I/O address \"" + s->value +
-                                "\" is not offered; allowed: " + AddressChoices(*port));
+                                "\" is not offered; allowed: " + AddressChoices(view, list));
         }
-        selection[port->ioList] = item;
+        ChooseIoAddress(&model, list, item, &view);
     }
-    bool changed = false;
-    for (int list = 0; list < IoListCount; ++list) {
-        if (layout.usesList[list] && selection[list] != initial[list]) changed = true;
+    IoRemapOkPlan plan;
+    IoRemapOk(model, &plan);
+    if (!plan.changed) return true;
+    if (plan.invalidAt >= 0) {
+        return play->Refuse(std::string("the I/O address dialog would refuse its OK: the choice of ") +
+                            IoListValues[plan.list[plan.invalidAt]] + " is marked unavailable");
     }
-    if (!changed) return true;
-    for (int list = 0; list < IoListCount; ++list) {
-        if (layout.usesList[list] && IsAddressMarked({serial, parallel}, list, selection[list])) {
-            return play->Refuse("the I/O address dialog would refuse its OK: the choice of list BAR_" +
-                                std::to_string(list) + " is marked unavailable");
-        }
-    }
-    if (!play->write) return true;
-    SetEnableBarCheck(play->board, 1);
-    for (int list = 0; list < IoListCount; ++list) {
-        if (!layout.usesList[list]) continue;
-        if (!StoreAddressChoice(play->board, list, static_cast<uint32_t>(selection[list]))) {
-            play->console.Err("ztcfg: Invalid I/O Address. (BAR_" + std::to_string(list) +
-                              " could not be stored; EnableBarCheck stays 1)\n");
-            play->failed = true;
-            return true;
-        }
-    }
-    RestartBoardDevice(play->board);
-    SetEnableBarCheck(play->board, 0);
-    ReadAddressMarks(play->board, {serial, parallel});
-    for (int list = 0; list < IoListCount; ++list) {
-        if (layout.usesList[list]) correct(list);
+    if (play->write && !SaveIoRemap(play->board, &model, plan, ReporterFor(play->console), {nullptr, nullptr})) {
+        play->failed = true;
     }
     return true;
 }
 
-// 9-bit Mode Setting: opening creates the missing switches; OK checks the
-// addresses and stores every section.
-bool PlayNineBit(Play* play, const std::vector<LegacyPortState>& ports, const ChangeRequest& request) {
-    const int sections = LegacyPortSectionCount(play->board->deviceType, play->board->childrenFound);
-    NineBitValues shown[2] = {};
-    for (int section = 0; section < sections; ++section) {
-        const LegacyPortState* port = PortState(ports, section);
-        if (port != nullptr) shown[section] = port->nineBit;
-        // An address beyond the list shows no selection, and no selection is stored as such.
-        if (shown[section].address >= NineBitAddressCount) shown[section].address = 0xFFFFFFFF;
+bool SamePlan(const NineBitOkPlan& a, const NineBitOkPlan& b) {
+    if (a.valid != b.valid || a.count != b.count) return false;
+    for (int i = 0; i < a.count; ++i) {
+        const NineBitValues& x = a.values[i];
+        const NineBitValues& y = b.values[i];
+        if (x.enable != y.enable || x.mode != y.mode || x.address != y.address) return false;
     }
+    return true;
+}
+
+std::string NineBitAddressRange(const NineBitView& view) {
+    char first[NineBitItemSize];
+    char last[NineBitItemSize];
+    NineBitAddressText(0, first);
+    NineBitAddressText(view.addressCount - 1, last);
+    return std::string(first + 1) + " to " + (last + 1);
+}
+
+bool PlayNineBit(Play* play, const ChangeRequest& request) {
+    NineBitModel model;
+    OpenNineBitBoard(play->board, &model, false);
+    NineBitOkPlan opened;
+    NineBitOk(model, &opened);
+    NineBitView view;
+    NineBitViewOf(model, &view);
     for (const ChangeRequest::Port& change : request.ports) {
         if (!HasAny(change.settings, {"nine-bit", "nine-bit-mode", "nine-bit-address"})) continue;
-        if (change.port >= sections) {
-            return play->Refuse(PortLabel(change.port) + " has no 9-bit mode section (the board has " +
-                                std::to_string(sections) + ")");
+        const int section = change.port;
+        if (section >= view.sections) {
+            return play->Refuse(PortLabel(section) + " has no 9-bit mode section (the board has " +
+                                std::to_string(view.sections) + ")");
         }
-        NineBitValues& values = shown[change.port];
         if (const Setting* s = Find(change.settings, "nine-bit")) {
             bool on = false;
-            if (!ParseOnOff(s->value, &on)) return play->Refuse(PortLabel(change.port) + ": nine-bit is on or off");
-            values.enable = on ? 1 : 0;
+            if (!ParseOnOff(s->value, &on)) return play->Refuse(PortLabel(section) + ": nine-bit is on or off");
+            CheckNineBitSection(&model, section, on, &view);
         }
+        const NineBitView::Section& shown = view.section[section];
         if (const Setting* s = Find(change.settings, "nine-bit-mode")) {
-            const uint32_t mode = Same(s->value, "HW") ? NineBitModeHw : Same(s->value, "SW") ? NineBitModeSw : 2;
-            if (mode == 2) return play->Refuse(PortLabel(change.port) + ": nine-bit-mode \"" + s->value + "\"; allowed: HW, SW");
-            if (mode != values.mode && values.enable == 0) {
-                return play->Refuse(PortLabel(change.port) + ": the 9-bit mode buttons are disabled while 9-bit mode is off");
+            const bool hw = Same(s->value, "HW");
+            if (!hw && !Same(s->value, "SW")) {
+                return play->Refuse(PortLabel(section) + ": nine-bit-mode \"" + s->value + "\"; allowed: HW, SW");
             }
-            values.mode = mode;
+            if ((hw ? !shown.hw : !shown.sw) && !shown.enabled) {
+                return play->Refuse(PortLabel(section) + ": the 9-bit mode buttons are disabled while 9-bit mode is off");
+            }
+            ChooseNineBitMode(&model, section, hw, &view);
         }
         if (const Setting* s = Find(change.settings, "nine-bit-address")) {
             const std::string& text = s->value;
             char* end = nullptr;
             const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
             const unsigned long address = hex ? std::strtoul(text.c_str() + 2, &end, 16) : 0;
-            if (!hex || end == nullptr || *end != '\0' || address >= NineBitAddressCount) {
-                return play->Refuse(PortLabel(change.port) + ": nine-bit-address \"" + text +
-                                    "\"; allowed: 0x00 to 0xFF");
+            if (!hex || end == nullptr || *end != '\0' || address >= static_cast<unsigned long>(view.addressCount)) {
+                return play->Refuse(PortLabel(section) + ": nine-bit-address \"" + text + "\"; allowed: " +
+                                    NineBitAddressRange(view));
             }
-            if (address != values.address && values.enable == 0) {
-                return play->Refuse(PortLabel(change.port) + ": the address list is disabled while 9-bit mode is off");
+            if (static_cast<int>(address) != shown.selection && !shown.enabled) {
+                return play->Refuse(PortLabel(section) + ": the address list is disabled while 9-bit mode is off");
             }
-            values.address = static_cast<uint32_t>(address);
+            ChooseNineBitAddress(&model, section, static_cast<int>(address), &view);
         }
     }
-    bool changed = false;
-    for (int section = 0; section < sections; ++section) {
-        const LegacyPortState* port = PortState(ports, section);
-        const NineBitValues& was = port != nullptr ? port->nineBit : NineBitValues{};
-        changed = changed || shown[section].enable != was.enable || shown[section].mode != was.mode ||
-                  shown[section].address != (was.address < NineBitAddressCount ? was.address : 0xFFFFFFFF);
-    }
-    if (!changed) return true;
-    const bool anyOn = shown[0].enable != 0 || (sections == 2 && shown[1].enable != 0);
-    if (anyOn && !NineBitAddressesValid(shown[0].address, shown[1].address, sections)) {
-        return play->Refuse("Address Number Invalid: the ports' 9-bit addresses must be listed and differ");
-    }
+    NineBitOkPlan plan;
+    NineBitOk(model, &plan);
+    if (SamePlan(plan, opened)) return true;
+    if (!plan.valid) return play->Refuse("Address Number Invalid: the ports' 9-bit addresses must be listed and differ");
     if (!play->write) return true;
-    for (int section = 0; section < sections; ++section) {
-        NineBitValues opened = {};
-        ReadNineBitValues(play->board, section, &opened);
-    }
-    for (int section = 0; section < sections; ++section) {
-        const NineBitValues& values = shown[section];
-        const NineBitValues stored = {values.enable != 0 ? 1u : 0u,
-                                      NineBitModeOf(values.mode == NineBitModeHw, values.mode == NineBitModeSw),
-                                      values.address};
-        if (!StoreNineBitValues(play->board, section, stored)) {
-            play->console.Err("ztcfg: " + PortLabel(section) + ": the 9-bit values could not be stored\n");
-            play->failed = true;
-        }
+    OpenNineBitBoard(play->board, &model, true);  // the dialog's opening creates the missing switches
+    if (!SaveNineBit(play->board, plan, ReporterFor(play->console))) {
+        play->console.Err("ztcfg: the 9-bit values could not be stored\n");
+        play->failed = true;
     }
     return true;
 }
 
-// Power Management: opening creates a missing value; OK stores every box.
-bool PlaySleep(Play* play, const std::vector<LegacyPortState>& ports, const ChangeRequest& request) {
-    const int boxes = LegacyPortSectionCount(play->board->deviceType, play->board->childrenFound);
-    bool on[2] = {};
-    for (int box = 0; box < boxes; ++box) {
-        const LegacyPortState* port = PortState(ports, box);
-        on[box] = port != nullptr && SleepModeShownOn(port->sleep);
-    }
+bool PlaySleep(Play* play, const ChangeRequest& request) {
+    SleepModel model;
+    OpenSleepBoard(play->board, &model, false);
+    SleepOkPlan opened;
+    SleepOk(model, &opened);
+    SleepView view;
+    SleepViewOf(model, &view);
     for (const ChangeRequest::Port& change : request.ports) {
         const Setting* s = Find(change.settings, "sleep");
         if (s == nullptr) continue;
-        if (change.port >= boxes) return play->Refuse(PortLabel(change.port) + " has no sleep mode box");
-        if (!ParseOnOff(s->value, &on[change.port])) return play->Refuse(PortLabel(change.port) + ": sleep is on or off");
+        if (change.port >= view.boxes) return play->Refuse(PortLabel(change.port) + " has no sleep mode box");
+        bool on = false;
+        if (!ParseOnOff(s->value, &on)) return play->Refuse(PortLabel(change.port) + ": sleep is on or off");
+        CheckSleepBox(&model, change.port, on, &view);
     }
-    bool changed = false;
-    for (int box = 0; box < boxes; ++box) {
-        const LegacyPortState* port = PortState(ports, box);
-        changed = changed || on[box] != (port != nullptr && SleepModeShownOn(port->sleep));
-    }
-    if (!changed) return true;
-    if (!play->write) return true;
-    for (int box = 0; box < boxes; ++box) {
-        uint32_t stored = 0;
-        ReadSleepMode(play->board, box, &stored);
-    }
-    for (int box = 0; box < boxes; ++box) {
-        if (!StoreSleepMode(play->board, box, on[box])) {
-            play->console.Err("ztcfg: " + PortLabel(box) + ": the sleep mode could not be stored\n");
-            play->failed = true;
-        }
+    SleepOkPlan plan;
+    SleepOk(model, &plan);
+    if (std::equal(plan.on, plan.on + plan.count, opened.on) || !play->write) return true;
+    OpenSleepBoard(play->board, &model, true);  // the dialog's opening creates a missing value
+    if (!SaveSleep(play->board, plan)) {
+        play->console.Err("ztcfg: the sleep mode could not be stored\n");
+        play->failed = true;
     }
     return true;
 }
@@ -433,10 +378,9 @@ bool PlayLegacy(Play* play, const ChangeRequest& request) {
     if ((nineBit || sleep) && HasFeature(type, FeatureParallelOnly)) {
         return play->Refuse("the parallel-only board has no 9-bit or sleep mode");
     }
-    const std::vector<LegacyPortState> ports = ReadLegacyState(play->board);
-    if (io && !PlayIoRemap(play, ports, request)) return false;
-    if (nineBit && !PlayNineBit(play, ports, request)) return false;
-    if (sleep && !PlaySleep(play, ports, request)) return false;
+    if (io && !PlayIoRemap(play, request)) return false;
+    if (nineBit && !PlayNineBit(play, request)) return false;
+    if (sleep && !PlaySleep(play, request)) return false;
     return true;
 }
 
