@@ -9,6 +9,7 @@
 #include "core/restart.h"
 #include "report_console.h"
 #include "session.h"
+#include "strict_input.h"
 
 const char* const SettingsHelp =
     "Row settings (ROWS is 'all' or a row number of the page, from 1):\n"
@@ -54,11 +55,12 @@ std::string Join(const std::vector<std::string>& texts) {
     return joined.empty() ? "(none)" : joined;
 }
 
+// A number from the command line, refused rather than wrapped when it is beyond any list.
 bool ParseNumber(const std::string& text, long* value) {
-    if (text.empty()) return false;
-    char* end = nullptr;
-    *value = std::strtol(text.c_str(), &end, 10);
-    return end != nullptr && *end == '\0';
+    long long number = 0;
+    if (!ParseDecimal(text, 0, 1000000, &number)) return false;
+    *value = static_cast<long>(number);
+    return true;
 }
 
 bool ParseOnOff(const std::string& text, bool* on) {
@@ -494,7 +496,7 @@ bool ParseSettings(const std::vector<std::string>& words, int rowCount, ChangeRe
         long row = 0;
         if (Same(words[0], "all")) {
             for (int r = 0; r < rowCount; ++r) request->rows.push_back(r);
-        } else if (ParseNumber(words[0], &row) && row >= 1) {
+        } else if (ParseNumber(words[0], &row) && row >= 1 && row <= MaxPortSlots) {
             request->rows.push_back(static_cast<int>(row - 1));
         } else {
             *why = "ROWS is 'all' or a row number from 1, not \"" + words[0] + "\"";
@@ -542,6 +544,12 @@ bool ParseSettings(const std::vector<std::string>& words, int rowCount, ChangeRe
             return false;
         }
         into->push_back(setting);
+    }
+    bool any = !request->rowSettings.empty();
+    for (const ChangeRequest::Port& given : request->ports) any = any || !given.settings.empty();
+    if (!any) {
+        *why = "set needs NAME=VALUE settings after ROWS (see 'ztcfg set --help')";
+        return false;
     }
     return true;
 }
