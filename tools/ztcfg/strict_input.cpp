@@ -26,9 +26,12 @@ struct StrictBuilder {
     // The pointer of the value that comes next.
     std::string Pointer() const {
         std::string pointer;
-        for (const Frame& frame : stack) {
+        for (size_t i = 0; i < stack.size(); ++i) {
+            const Json& node = *stack[i].node;
+            // An outer list's current entry is its last; the innermost one's next is after it.
+            const size_t entry = node.size() - (i + 1 < stack.size() ? 1 : 0);
             pointer += '/';
-            pointer += frame.node->is_array() ? std::to_string(frame.node->size()) : PointerToken(frame.key);
+            pointer += node.is_array() ? std::to_string(entry) : PointerToken(stack[i].key);
         }
         if (pointer.empty()) pointer = "/";
         return pointer;
