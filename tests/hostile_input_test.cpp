@@ -18,13 +18,14 @@ void Write(const std::string& path, const std::string& content) { std::ofstream(
 
 // A valid profile of the 4-port board with `row` as its first row entry and `tail` after "rows".
 std::string Profile(const std::string& row, const std::string& tail = "") {
-    return "{\"format\": \"ztcfg-profile\", \"version\": 1, \"typeCode\": \"0x45040000\", \"rows\": [" + row + "]" +
+    return "{\"format\": \"ztcfg-profile\", \"version\": 1, \"typeCode\": \"0x20100000\", \"rows\": [" + row + "]" +
            tail + "}";
 }
 
 TEST_F(HostileInputTest, HostileProfilesAndArgumentsAreRefusedWithThePlaceNamedAndNothingWritten) {
-    tb::BoardSpec spec{.deviceType = 0x45040000, .ports = 4, .firstComNumber = 50, .comNames = true};
+    tb::BoardSpec spec{.deviceType = 0x20100000, .ports = 3, .firstComNumber = 50, .comNames = true};
     spec.common.dwords = {{"UartType", 2}, {"PortType", 2}, {"OutputControl", 1}};
+    spec.perPort[2].strings["PortName"] = "LPT1";
     auto board = tb::MakeBoard(spec);
     ASSERT_TRUE(board);
     const std::string id = tb::InstanceId(board->node);
@@ -49,9 +50,9 @@ TEST_F(HostileInputTest, HostileProfilesAndArgumentsAreRefusedWithThePlaceNamedA
         {Profile("{\"row\": 1, \"mode\": \"Echo\", \"mode\": \"Multidrop\"}"), import, "/rows/0/mode: the key"},
         {Profile("{\"row\": 1}", ", \"rows\": []"), import, "/rows: the key \"rows\" is given twice"},
         {Profile("{\"row\": 1, \"mode\": " + deep + "}"), import, "/rows/0/mode/0/0/0/0/0/0/0/0/0/0/0/0/0: nested deeper than 16"},
-        {"{\"format\": \"ztcfg-profile\", \"version\": 1, \"typeCode\": \"0x45040000\\u0000zz\", \"rows\": []}", import,
+        {"{\"format\": \"ztcfg-profile\", \"version\": 1, \"typeCode\": \"0x20100000\\u0000zz\", \"rows\": []}", import,
          "/typeCode: a string with a NUL character"},
-        {"{\"format\": \"ztcfg-profile\", \"version\": 1.0, \"typeCode\": \"0x45040000\", \"rows\": []}", import, "/version"},
+        {"{\"format\": \"ztcfg-profile\", \"version\": 1.0, \"typeCode\": \"0x20100000\", \"rows\": []}", import, "/version"},
         {"{\"format\": \"ztcfg-profile\", \"version\": 1, \"typeCode\": \"0x145040000\", \"rows\": []}", import, "/typeCode"},
         {Profile("{\"row\": 1, \"mode\": \"" + std::string(1100000, 'x') + "\"}"), import, "larger than 1024 KB"},
         {Profile("{\"row\": 4294967297}"), {"verify", "--profile", file, id}, "/rows/0/row"},
@@ -61,6 +62,8 @@ TEST_F(HostileInputTest, HostileProfilesAndArgumentsAreRefusedWithThePlaceNamedA
         {"", {"set", id, "all", "port=4294967297", "sleep=on"}, "port=N takes a port number"},
         {"", {"set", id, "all", "rx-trigger=4294967297"}, "rx-trigger \"4294967297\" is not in the list"},
         {"", {"set", id, "1"}, "set needs NAME=VALUE settings"},
+        {"", {"set", id, "port=1", "nine-bit=on", "nine-bit-address=0x100000021"}, "nine-bit-address \"0x100000021\""},
+        {"", {"set", id, "port=1", "nine-bit=on", "nine-bit-address=0x+21"}, "nine-bit-address \"0x+21\""},
         {"", {"verify", id}, "verify needs --profile"},
     };
     const tb::RegistrySnapshot before = tb::SnapshotRegistry(Roots);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
 
 #include "core/catalogue.h"
 #include "core/legacy_values.h"
@@ -345,17 +344,15 @@ bool PlayNineBit(Play* play, const std::vector<LegacyPortState>& ports, const Ch
         }
         if (const Setting* s = Find(change.settings, "nine-bit-address")) {
             const std::string& text = s->value;
-            char* end = nullptr;
-            const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-            const unsigned long address = hex ? std::strtoul(text.c_str() + 2, &end, 16) : 0;
-            if (!hex || end == nullptr || *end != '\0' || address >= NineBitAddressCount) {
+            uint32_t address = 0;
+            if (!ParseHex(text, NineBitAddressCount - 1, &address)) {
                 return play->Refuse(PortLabel(change.port) + ": nine-bit-address \"" + text +
                                     "\"; allowed: 0x00 to 0xFF");
             }
             if (address != values.address && values.enable == 0) {
                 return play->Refuse(PortLabel(change.port) + ": the address list is disabled while 9-bit mode is off");
             }
-            values.address = static_cast<uint32_t>(address);
+            values.address = address;
         }
     }
     bool changed = false;

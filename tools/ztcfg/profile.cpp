@@ -85,21 +85,6 @@ bool ReadIndex(const Json& entry, const std::string& place, const char* key, std
     return true;
 }
 
-// "0x" and one to eight hexadecimal digits.
-bool ParseTypeCode(const std::string& code, uint32_t* type) {
-    if (code.size() < 3 || code.size() > 10 || code[0] != '0' || code[1] != 'x') return false;
-    uint32_t value = 0;
-    for (size_t i = 2; i < code.size(); ++i) {
-        const char c = code[i];
-        const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                                                        : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
-        if (digit < 0) return false;
-        value = value * 16 + static_cast<uint32_t>(digit);
-    }
-    *type = value;
-    return true;
-}
-
 void WithoutRegHeader(void* context, int stream, const char* text, size_t length) {
     const Console& console = *static_cast<const Console*>(context);
     std::string out(text, length);
@@ -192,7 +177,7 @@ bool ReadProfileJson(const Json& json, ProfileReading reading, ProfileRequest* p
     }
     if (json.contains("typeCode")) {
         const Json& code = json["typeCode"];
-        if (!code.is_string() || !ParseTypeCode(code.get<std::string>(), &profile->typeCode)) {
+        if (!code.is_string() || !ParseHex(code.get<std::string>(), 0xFFFFFFFFu, &profile->typeCode)) {
             *why = "/typeCode: " + code.dump() + " is not a type code such as \"0x4D320000\"";
             return false;
         }

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <unordered_set>
@@ -198,6 +199,20 @@ bool ParseDecimal(const std::string& text, long long low, long long high, long l
         value = value * 10 + (c - '0');
     }
     if (value < low || value > high) return false;
+    *number = value;
+    return true;
+}
+
+bool ParseHex(const std::string& text, uint32_t high, uint32_t* number) {
+    if (text.size() < 3 || text.size() > 10 || text[0] != '0' || (text[1] != 'x' && text[1] != 'X')) return false;
+    uint32_t value = 0;
+    for (size_t i = 2; i < text.size(); ++i) {
+        const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(text[i])));
+        const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+        if (digit < 0) return false;
+        value = value * 16 + static_cast<uint32_t>(digit);
+    }
+    if (value > high) return false;
     *number = value;
     return true;
 }

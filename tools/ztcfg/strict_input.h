@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 constexpr size_t MaxInputBytes = 1024 * 1024;  // far more than any profile needs
@@ -29,6 +30,9 @@ bool JsonIntegerIn(const nlohmann::ordered_json& value, long long low, long long
 // A decimal number as a command line gives it: digits only (no sign, space or
 // exponent), from `low` to `high`.
 bool ParseDecimal(const std::string& text, long long low, long long high, long long* number);
+
+// "0x" and one to eight hexadecimal digits (no sign or space), at most `high`.
+bool ParseHex(const std::string& text, uint32_t high, uint32_t* number);
 
 // A JSON pointer token ("/rows/0/row"), with ~ and / escaped and control characters shown.
 std::string PointerToken(const std::string& key);
