@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
 
 #include "core/catalogue.h"
 #include "core/legacy_actions.h"
 #include "report_console.h"
 #include "session.h"
+#include "strict_input.h"
 
 const char* const SettingsHelp =
     "Row settings (ROWS is 'all' or a row number of the page, from 1):\n"
@@ -53,11 +53,12 @@ std::string Join(const std::vector<std::string>& texts) {
     return joined.empty() ? "(none)" : joined;
 }
 
+// A number from the command line, refused rather than wrapped when it is beyond any list.
 bool ParseNumber(const std::string& text, long* value) {
-    if (text.empty()) return false;
-    char* end = nullptr;
-    *value = std::strtol(text.c_str(), &end, 10);
-    return end != nullptr && *end == '\0';
+    long long number = 0;
+    if (!ParseDecimal(text, 0, 1000000, &number)) return false;
+    *value = static_cast<long>(number);
+    return true;
 }
 
 bool ParseOnOff(const std::string& text, bool* on) {
@@ -313,10 +314,8 @@ bool PlayNineBit(Play* play, const ChangeRequest& request) {
         }
         if (const Setting* s = Find(change.settings, "nine-bit-address")) {
             const std::string& text = s->value;
-            char* end = nullptr;
-            const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-            const unsigned long address = hex ? std::strtoul(text.c_str() + 2, &end, 16) : 0;
-            if (!hex || end == nullptr || *end != '\0' || address >= static_cast<unsigned long>(view.addressCount)) {
+            uint32_t address = 0;
+            if (view.addressCount <= 0 || !ParseHex(text, static_cast<uint32_t>(view.addressCount - 1), &address)) {
                 return play->Refuse(PortLabel(section) + ": nine-bit-address \"" + text + "\"; allowed: " +
                                     NineBitAddressRange(view));
             }
@@ -438,7 +437,7 @@ bool ParseSettings(const std::vector<std::string>& words, int rowCount, ChangeRe
         long row = 0;
         if (Same(words[0], "all")) {
             for (int r = 0; r < rowCount; ++r) request->rows.push_back(r);
-        } else if (ParseNumber(words[0], &row) && row >= 1) {
+        } else if (ParseNumber(words[0], &row) && row >= 1 && row <= MaxPortSlots) {
             request->rows.push_back(static_cast<int>(row - 1));
         } else {
             *why = "ROWS is 'all' or a row number from 1, not \"" + words[0] + "\"";
@@ -486,6 +485,12 @@ bool ParseSettings(const std::vector<std::string>& words, int rowCount, ChangeRe
             return false;
         }
         into->push_back(setting);
+    }
+    bool any = !request->rowSettings.empty();
+    for (const ChangeRequest::Port& given : request->ports) any = any || !given.settings.empty();
+    if (!any) {
+        *why = "set needs NAME=VALUE settings after ROWS (see 'ztcfg set --help')";
+        return false;
     }
     return true;
 }

@@ -6,7 +6,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -14,12 +13,16 @@
 #include "console.h"
 #include "core/catalogue.h"
 #include "core/registry.h"
+#include "core/rules.h"
+#include "drift_command.h"
+#include "dsc_command.h"
 #include "fleet.h"
 #include "preview.h"
 #include "profile.h"
 #include "remap_command.h"
 #include "report_console.h"
 #include "session.h"
+#include "strict_input.h"
 #include "view.h"
 
 namespace {
@@ -34,6 +37,8 @@ const char* const MainHelp =
     "  ztcfg remap BOARD --start N [--dry-run]       renumber the board's COM names from COM<N>\n"
     "  ztcfg export BOARD [--out FILE] [--with-com-names]   write the board's profile (JSON)\n"
     "  ztcfg import FILE [BOARD] [--dry-run]         apply a profile to a board of its type\n"
+    "  ztcfg verify --profile FILE [BOARD] [--json]  does the board still match the profile?\n"
+    "  ztcfg dsc get|set|test|export                 the DSC resource (JSON on standard input/output)\n"
     "  ztcfg COMMAND --help                          the command's help\n"
     "\n"
     "BOARD is a board's device instance id, its number in 'ztcfg list', or its model name when\n"
@@ -82,6 +87,7 @@ struct Arguments {
     bool withComNames = false;
     std::string out;
     std::string start;
+    std::string profile;
 };
 
 bool ReadArguments(int argc, const char* const* argv, Arguments* args, std::string* why) {
@@ -95,12 +101,12 @@ bool ReadArguments(int argc, const char* const* argv, Arguments* args, std::stri
             args->help = true;
         } else if (word == "--with-com-names") {
             args->withComNames = true;
-        } else if (word == "--out" || word == "--start") {
+        } else if (word == "--out" || word == "--start" || word == "--profile") {
             if (i + 1 >= argc) {
                 *why = word + " needs a value";
                 return false;
             }
-            (word == "--out" ? args->out : args->start) = argv[++i];
+            (word == "--out" ? args->out : word == "--start" ? args->start : args->profile) = argv[++i];
         } else if (word.size() > 2 && word.compare(0, 2, "--") == 0) {
             *why = "unknown option " + word;
             return false;
@@ -187,17 +193,11 @@ int ExportCommand(Fleet* fleet, const Arguments& args, const Console& console) {
 
 int ImportCommand(Fleet* fleet, const Arguments& args, const Console& console) {
     if (args.words.size() < 2 || args.words.size() > 3) return Usage(console, "import needs FILE and may name BOARD");
-    std::ifstream file(args.words[1], std::ios::binary);
-    if (!file) {
-        console.Err("ztcfg: cannot read " + args.words[1] + "\n");
-        return ExitRefused;
-    }
-    std::stringstream content;
-    content << file.rdbuf();
     ProfileRequest profile;
+    nlohmann::ordered_json json;
     std::string why;
-    if (!ReadProfile(content.str(), &profile, &why)) {
-        console.Err("ztcfg: " + args.words[1] + ": " + why + "\n");
+    if (!LoadProfile(args.words[1], &profile, &json, &why)) {
+        console.Err("ztcfg: refused: " + why + "\n");
         return ExitRefused;
     }
     FoundBoard* board = nullptr;
@@ -215,9 +215,11 @@ int RemapCommandLine(Fleet* fleet, const Arguments& args, const Console& console
     if (args.words.size() != 2 || args.start.empty()) return Usage(console, "remap needs BOARD and --start N");
     FoundBoard* board = Board(fleet, args.words[1], console);
     if (board == nullptr) return ExitRefused;
-    char* end = nullptr;
-    const long start = std::strtol(args.start.c_str(), &end, 10);
-    if (end == nullptr || *end != '\0') return Usage(console, "--start takes a COM number, not \"" + args.start + "\"");
+    long long start = 0;
+    if (!ParseDecimal(args.start, 1, ListedComNames, &start)) {
+        return Usage(console, "--start: the first name must be COM1 to COM" + std::to_string(ListedComNames) +
+                                  ", not \"" + args.start + "\"");
+    }
     return RemapBoard(board, static_cast<int>(start), args.dryRun, console);
 }
 
@@ -227,6 +229,8 @@ const char* HelpOf(const std::string& command) {
     if (command == "remap") return RemapHelp;
     if (command == "export") return ExportHelp;
     if (command == "import") return ImportHelp;
+    if (command == "verify") return VerifyHelp;
+    if (command == "dsc") return DscHelp;
     return nullptr;
 }
 
@@ -248,7 +252,11 @@ int RunConfigurator(int argc, const char* const* argv, const Console& console) {
         console.Out(command == "set" ? std::string(SetHelpHead) + SettingsHelp : HelpOf(command));
         return ExitDone;
     }
-    if (args.json && command != "list" && command != "show") return Usage(console, "--json is for list and show");
+    if (args.json && command != "list" && command != "show" && command != "verify") {
+        return Usage(console, "--json is for list, show and verify");
+    }
+    if (!args.profile.empty() && command != "verify") return Usage(console, "--profile is for verify");
+    if (command == "verify" && args.profile.empty()) return Usage(console, "verify needs --profile FILE");
     if (args.dryRun && command != "set" && command != "remap" && command != "import") {
         return Usage(console, "--dry-run is for set, remap and import");
     }
@@ -267,5 +275,13 @@ int RunConfigurator(int argc, const char* const* argv, const Console& console) {
     if (command == "set") return SetCommand(&fleet, args, console);
     if (command == "remap") return RemapCommandLine(&fleet, args, console);
     if (command == "export") return ExportCommand(&fleet, args, console);
+    if (command == "verify") {
+        if (args.words.size() > 2) return Usage(console, "verify may name one BOARD");
+        return DriftCommand(&fleet, args.profile, args.words.size() == 2 ? args.words[1] : "", args.json, console);
+    }
+    if (command == "dsc") {
+        if (args.words.size() != 2) return Usage(console, "dsc needs get, set, test or export");
+        return DscCommand(&fleet, args.words[1], console);
+    }
     return ImportCommand(&fleet, args, console);
 }

@@ -30,15 +30,6 @@ std::string KeyPath(HKEY key) {
     return path;
 }
 
-std::string Quoted(const std::string& text) {
-    std::string quoted = "\"";
-    for (char c : text) {
-        if (c == '"' || c == '\\') quoted += '\\';
-        quoted += c;
-    }
-    return quoted + "\"";
-}
-
 std::string ValueText(DWORD type, const BYTE* data, DWORD size) {
     char buffer[16];
     if (type == REG_DWORD && size == 4) {
@@ -50,15 +41,15 @@ std::string ValueText(DWORD type, const BYTE* data, DWORD size) {
     std::string text(reinterpret_cast<const char*>(data), size);
     const size_t zero = text.find('\0');
     if (zero != std::string::npos) text.erase(zero);
-    return Quoted(text);
+    return RegQuoted(text);
 }
 
 void OnValue(void* context, HKEY key, const char* name, DWORD type, const BYTE* data, DWORD size) {
-    static_cast<Preview*>(context)->lines.push_back({KeyPath(key), Quoted(name) + "=" + ValueText(type, data, size)});
+    static_cast<Preview*>(context)->lines.push_back({KeyPath(key), RegQuoted(name) + "=" + ValueText(type, data, size)});
 }
 
 void OnRemoved(void* context, HKEY key, const char* name) {
-    static_cast<Preview*>(context)->lines.push_back({KeyPath(key), Quoted(name) + "=-"});
+    static_cast<Preview*>(context)->lines.push_back({KeyPath(key), RegQuoted(name) + "=-"});
 }
 
 void OnRestarted(void* context, const BoardRecord*) {
@@ -69,6 +60,15 @@ WritePreview previewHooks = {OnValue, OnRemoved, OnRestarted, nullptr};
 
 }  // namespace
 
+std::string RegQuoted(const std::string& text) {
+    std::string quoted = "\"";
+    for (char c : text) {
+        if (c == '"' || c == '\\') quoted += '\\';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
 Preview::Preview() {
     previewHooks.context = this;
     writePreview = &previewHooks;
@@ -77,7 +77,7 @@ Preview::Preview() {
 Preview::~Preview() { writePreview = nullptr; }
 
 std::string Preview::Text() const {
-    std::string text = "Windows Registry Editor Version 5.00\n";
+    std::string text = RegFileHeader;
     std::string current;
     for (const PreviewLine& line : lines) {
         if (line.key.empty()) {

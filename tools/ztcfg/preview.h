@@ -4,6 +4,10 @@
 #include <string>
 #include <vector>
 
+constexpr const char* RegFileHeader = "Windows Registry Editor Version 5.00\n";
+// A value name or string data in regedit's notation: quoted, with backslashes and quotes escaped.
+std::string RegQuoted(const std::string& text);
+
 struct PreviewLine {
     std::string key;   // "HKEY_LOCAL_MACHINE\\..."; empty for a note
     std::string text;  // "\"Name\"=dword:00000001", "\"Name\"=-", or the note

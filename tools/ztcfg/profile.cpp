@@ -1,12 +1,14 @@
 #include "profile.h"
 
 #include <cstdio>
-#include <cstdlib>
+#include <cstring>
+#include <algorithm>
 
 #include "core/registry.h"
 #include "core/rules.h"
 #include "preview.h"
 #include "remap_command.h"
+#include "strict_input.h"
 #include "view.h"
 
 namespace {
@@ -38,21 +40,22 @@ bool Choosable(const std::string& value) {
     return !value.empty() && value != "none" && value.find("marked unavailable") == std::string::npos;
 }
 
-bool ReadFields(const Json& entry, const Field* fields, size_t count, std::vector<Setting>* settings,
-                std::string* why) {
+bool ReadFields(const Json& entry, const std::string& place, const Field* fields, size_t count,
+                std::vector<Setting>* settings, std::string* why) {
     for (auto item = entry.begin(); item != entry.end(); ++item) {
         const std::string& key = item.key();
-        if (key == "row" || key == "port" || key == "ports" || key == "name") continue;
+        if (key == "row" || key == "port" || key == "ports" || key == "name") continue;  // as `list --json` shows them
+        const std::string at = place + "/" + PointerToken(key);
         const Field* field = nullptr;
         for (size_t i = 0; i < count; ++i) {
             if (key == fields[i].key) field = &fields[i];
         }
         if (field == nullptr) {
-            *why = "unknown field \"" + key + "\"";
+            *why = at + ": unknown field \"" + PointerToken(key) + "\"";
             return false;
         }
         if (!item.value().is_string()) {
-            *why = "\"" + key + "\" must be a string";
+            *why = at + ": \"" + key + "\" must be a string";
             return false;
         }
         settings->push_back({field->setting, item.value().get<std::string>()});
@@ -60,14 +63,34 @@ bool ReadFields(const Json& entry, const Field* fields, size_t count, std::vecto
     return true;
 }
 
-bool ReadIndex(const Json& entry, const char* key, int* index, std::string* why) {
-    if (!entry.is_object() || !entry.contains(key) || !entry[key].is_number_integer() || entry[key].get<int>() < 1 ||
-        entry[key].get<int>() > MaxPortSlots) {
-        *why = std::string("every entry needs \"") + key + "\" (a number from 1)";
+// The entry's row or port number, from 1, once in the list.
+bool ReadIndex(const Json& entry, const std::string& place, const char* key, std::vector<bool>* seen, int* index,
+               std::string* why) {
+    if (!entry.is_object()) {
+        *why = place + ": every entry is an object with \"" + key + "\"";
         return false;
     }
-    *index = entry[key].get<int>() - 1;
+    long long number = 0;
+    if (!entry.contains(key) || !JsonIntegerIn(entry[key], 1, MaxPortSlots, &number)) {
+        *why = place + "/" + key + ": \"" + key + "\" must be a number from 1 to " + std::to_string(MaxPortSlots) +
+               (entry.contains(key) ? ", not " + entry[key].dump() : "");
+        return false;
+    }
+    if ((*seen)[static_cast<size_t>(number)]) {
+        *why = place + "/" + key + ": " + key + " " + std::to_string(number) + " is given twice";
+        return false;
+    }
+    (*seen)[static_cast<size_t>(number)] = true;
+    *index = static_cast<int>(number) - 1;
     return true;
+}
+
+void WithoutRegHeader(void* context, int stream, const char* text, size_t length) {
+    const Console& console = *static_cast<const Console*>(context);
+    std::string out(text, length);
+    const size_t header = out.find(RegFileHeader);
+    if (stream == 1 && header != std::string::npos) out.erase(header, std::strlen(RegFileHeader));
+    console.write(console.context, stream, out.data(), out.size());
 }
 
 }  // namespace
@@ -111,72 +134,104 @@ Json ExportProfile(FoundBoard* board, bool withComNames) {
     return profile;
 }
 
-bool ReadProfile(const std::string& text, ProfileRequest* profile, std::string* why) {
-    const Json json = Json::parse(text, nullptr, false);
-    if (json.is_discarded() || !json.is_object()) {
-        *why = "not a JSON profile (malformed or truncated)";
+bool LoadProfile(const std::string& path, ProfileRequest* profile, Json* json, std::string* why) {
+    std::string text;
+    if (!ReadInputFile(path, &text, why)) {
+        *why = path + ": " + *why;
         return false;
     }
-    if (!json.contains("format") || json["format"] != ProfileFormat) {
-        *why = std::string("not a profile of format \"") + ProfileFormat + "\"";
+    if (!ParseStrictJson(text, json, why)) {
+        *why = path + ": not a JSON profile (" + *why + ")";
         return false;
     }
-    if (!json.contains("version") || json["version"] != ProfileVersion) {
-        *why = "profile version " + (json.contains("version") ? json["version"].dump() : std::string("(none)")) +
+    if (ReadProfileJson(*json, ProfileReading::File, profile, why)) return true;
+    *why = path + ": " + *why;
+    return false;
+}
+
+bool ReadProfileJson(const Json& json, ProfileReading reading, ProfileRequest* profile, std::string* why) {
+    const bool state = reading == ProfileReading::DesiredState;
+    if (!json.is_object()) {
+        *why = "/: a profile is a JSON object";
+        return false;
+    }
+    if (json.contains("format") ? !json["format"].is_string() || json["format"] != ProfileFormat : !state) {
+        *why = std::string("/format: not a profile of format \"") + ProfileFormat + "\"";
+        return false;
+    }
+    long long version = 0;
+    if (json.contains("version") ? !JsonIntegerIn(json["version"], ProfileVersion, ProfileVersion, &version) : !state) {
+        *why = "/version: profile version " + (json.contains("version") ? json["version"].dump() : std::string("(none)")) +
                " is not " + std::to_string(ProfileVersion) + ", the version this ztcfg reads";
         return false;
     }
-    if (!json.contains("typeCode") || !json["typeCode"].is_string()) {
-        *why = "the profile has no \"typeCode\"";
+    if (json.contains("instanceId") && (!state || !json["instanceId"].is_string())) {
+        *why = state ? "/instanceId: must be a string" : "/instanceId: unknown field \"instanceId\"";
         return false;
     }
-    const std::string code = json["typeCode"].get<std::string>();
-    char* end = nullptr;
-    const unsigned long type = std::strtoul(code.c_str(), &end, 16);
-    if (code.size() < 3 || code.compare(0, 2, "0x") != 0 || end == nullptr || *end != '\0' || type > 0xFFFFFFFFul) {
-        *why = "\"typeCode\" \"" + code + "\" is not a type code such as 0x4D320000";
+    if (state && json.contains("instanceId")) profile->instanceId = json["instanceId"].get<std::string>();
+    if (!json.contains("typeCode") && !(state && json.contains("instanceId"))) {
+        *why = state ? "/typeCode: a desired state names the board by \"typeCode\" or \"instanceId\""
+                     : "/typeCode: the profile has no \"typeCode\"";
         return false;
     }
-    profile->typeCode = static_cast<uint32_t>(type);
+    if (json.contains("typeCode")) {
+        const Json& code = json["typeCode"];
+        if (!code.is_string() || !ParseHex(code.get<std::string>(), 0xFFFFFFFFu, &profile->typeCode)) {
+            *why = "/typeCode: " + code.dump() + " is not a type code such as \"0x4D320000\"";
+            return false;
+        }
+        profile->hasTypeCode = true;
+    }
     for (const char* key : {"rows", "ports"}) {
         if (json.contains(key) && !json[key].is_array()) {
-            *why = std::string("\"") + key + "\" must be a list";
+            *why = std::string("/") + key + ": \"" + key + "\" must be a list";
             return false;
         }
     }
-    if (!json.contains("rows")) {
-        *why = "the profile has no \"rows\"";
+    if (!json.contains("rows") && !state) {
+        *why = "/rows: the profile has no \"rows\"";
         return false;
     }
-    for (const Json& entry : json["rows"]) {
-        ChangeRequest::Row row = {};
-        if (!ReadIndex(entry, "row", &row.row, why) ||
-            !ReadFields(entry, RowFields, std::size(RowFields), &row.settings, why)) {
-            return false;
+    std::vector<bool> seen(MaxPortSlots + 1, false);
+    if (json.contains("rows")) {
+        for (size_t i = 0; i < json["rows"].size(); ++i) {
+            const std::string place = "/rows/" + std::to_string(i);
+            ChangeRequest::Row row = {};
+            if (!ReadIndex(json["rows"][i], place, "row", &seen, &row.row, why) ||
+                !ReadFields(json["rows"][i], place, RowFields, std::size(RowFields), &row.settings, why)) {
+                return false;
+            }
+            profile->changes.perRow.push_back(row);
         }
-        profile->changes.perRow.push_back(row);
     }
+    seen.assign(MaxPortSlots + 1, false);
     if (json.contains("ports")) {
-        for (const Json& entry : json["ports"]) {
+        for (size_t i = 0; i < json["ports"].size(); ++i) {
+            const std::string place = "/ports/" + std::to_string(i);
             ChangeRequest::Port port = {};
-            if (!ReadIndex(entry, "port", &port.port, why) ||
-                !ReadFields(entry, PortFields, std::size(PortFields), &port.settings, why)) {
+            if (!ReadIndex(json["ports"][i], place, "port", &seen, &port.port, why) ||
+                !ReadFields(json["ports"][i], place, PortFields, std::size(PortFields), &port.settings, why)) {
                 return false;
             }
             profile->changes.ports.push_back(port);
         }
     }
     if (json.contains("firstComNumber")) {
-        if (!json["firstComNumber"].is_number_integer() || json["firstComNumber"].get<int>() < 1) {
-            *why = "\"firstComNumber\" must be a COM number";
+        long long first = 0;
+        if (!JsonIntegerIn(json["firstComNumber"], 1, ListedComNames, &first)) {
+            *why = "/firstComNumber: " + json["firstComNumber"].dump() + " is not a COM number from 1 to " +
+                   std::to_string(ListedComNames);
             return false;
         }
-        profile->firstComNumber = json["firstComNumber"].get<int>();
+        profile->firstComNumber = static_cast<int>(first);
     }
     for (auto item = json.begin(); item != json.end(); ++item) {
-        static const char* const Known[] = {"format", "version", "typeCode", "rows", "ports", "firstComNumber"};
-        if (std::find(std::begin(Known), std::end(Known), item.key()) == std::end(Known)) {
-            *why = "unknown field \"" + item.key() + "\"";
+        static const char* const Known[] = {"format", "version", "typeCode", "rows", "ports", "firstComNumber",
+                                            "instanceId", "_inDesiredState"};
+        const size_t known = state ? std::size(Known) : std::size(Known) - 2;
+        if (std::find(Known, Known + known, item.key()) == Known + known) {
+            *why = "/" + PointerToken(item.key()) + ": unknown field \"" + PointerToken(item.key()) + "\"";
             return false;
         }
     }
@@ -215,6 +270,8 @@ int ImportProfile(FoundBoard* board, const ProfileRequest& profile, bool dryRun,
         if (preview && result != ExitRefused) console.Out(preview->Text());
     }
     if (result == ExitRefused || profile.firstComNumber == 0) return result;
-    const int renamed = RemapBoard(board, profile.firstComNumber, dryRun, console);
+    // A dry run prints one fragment: the renaming's part follows the settings' without a header of its own.
+    const Console tail = {WithoutRegHeader, const_cast<Console*>(&console)};
+    const int renamed = RemapBoard(board, profile.firstComNumber, dryRun, dryRun ? tail : console);
     return renamed == ExitDone ? result : renamed;
 }

@@ -16,11 +16,19 @@ nlohmann::ordered_json ExportProfile(FoundBoard* board, bool withComNames);
 
 struct ProfileRequest {
     uint32_t typeCode = 0;
+    bool hasTypeCode = false;
+    std::string instanceId;  // a desired state's board, when it names one
     ChangeRequest changes;
     int firstComNumber = 0;  // 0: the COM names stay
 };
-// False with `why` for anything but a complete profile of this format and version.
-bool ReadProfile(const std::string& text, ProfileRequest* profile, std::string* why);
+// Reads the profile at `path` strictly. False with `why` (the file and the JSON
+// pointer of the place) for anything but a complete profile of this format and version.
+bool LoadProfile(const std::string& path, ProfileRequest* profile, nlohmann::ordered_json* json, std::string* why);
+// A profile already parsed; a desired state may leave out the format, the version
+// and the rows, and name its board by "instanceId" instead of "typeCode".
+enum class ProfileReading { File, DesiredState };
+bool ReadProfileJson(const nlohmann::ordered_json& json, ProfileReading reading, ProfileRequest* profile,
+                     std::string* why);
 
 FoundBoard* OnlyBoardOfType(Fleet* fleet, uint32_t typeCode, std::string* why);
 

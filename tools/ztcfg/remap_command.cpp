@@ -10,6 +10,7 @@
 #include "core/catalogue.h"
 #include "core/registry.h"
 #include "core/rename.h"
+#include "preview.h"
 #include "report_console.h"
 
 namespace {
@@ -116,21 +117,21 @@ int PreviewRemap(FoundBoard* found, int start, const Console& console) {
                 "\\Device Parameters]\n\"PortName\"=\"" + newName + "\"\n";
         const std::string target0 = DosTarget(name);
         if (IsDriverDeviceObject(target0.c_str())) {
-            text += "\n[HKEY_LOCAL_MACHINE\\" + std::string(SerialDeviceMapPath) + "]\n\"" + target0 + "\"=\"" +
-                    newName + "\"\n; DOS name " + name + " -> " + newName + " (" + target0 + "); COM name database: " +
+            text += "\n[HKEY_LOCAL_MACHINE\\" + std::string(SerialDeviceMapPath) + "]\n" + RegQuoted(target0) + "=" +
+                    RegQuoted(newName) + "\n; DOS name " + name + " -> " + newName + " (" + target0 + "); COM name database: " +
                     name + " released, " + newName + " claimed\n";
         } else {
             text += "; " + name + " has no DOS name of this driver: only its registry names change\n";
         }
         const std::string settings = PortsValue(name);
         if (!settings.empty()) {
-            text += "\n[HKEY_LOCAL_MACHINE\\" + std::string(PortsKeyPath) + "]\n\"" + newName + ":\"=\"" + settings +
-                    "\"\n\"" + name + ":\"=-\n";
+            text += "\n[HKEY_LOCAL_MACHINE\\" + std::string(PortsKeyPath) + "]\n" + RegQuoted(newName + ":") + "=" +
+                    RegQuoted(settings) + "\n" + RegQuoted(name + ":") + "=-\n";
         }
         text += "; friendly name: " + newName + " in place of " + name + "\n";
     }
     if (renames.empty()) renames = "; every port already has its name\n";
-    console.Out(renames + (text.empty() ? "" : "Windows Registry Editor Version 5.00\n" + text));
+    console.Out(RegFileHeader + renames + text);
     return ExitDone;
 }
 
