@@ -41,6 +41,9 @@ const Redirect Redirects[] = {
     {"QueryDosDeviceA", Address(&standin::QueryDosDeviceA)},
     {"DefineDosDeviceA", Address(&standin::DefineDosDeviceA)},
     {"Sleep", Address(&standin::Sleep)},
+    {"RegisterEventSourceA", Address(&standin::RegisterEventSourceA)},
+    {"ReportEventA", Address(&standin::ReportEventA)},
+    {"DeregisterEventSource", Address(&standin::DeregisterEventSource)},
 };
 
 const char* const DeviceDlls[] = {"setupapi.dll", "cfgmgr32.dll", "msports.dll"};

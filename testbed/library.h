@@ -1,4 +1,4 @@
-// Loading the library under test with its device-manager, ComDB, DOS-name and Sleep imports
+// Loading the library under test with its device-manager, ComDB, DOS-name, Sleep and Event Log imports
 // pointed at the test bed's stand-ins.
 #pragma once
 #include <windows.h>

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "audit.h"
 #include "core/board_open.h"
 #include "core/catalogue.h"
 #include "core/registry.h"
@@ -89,5 +90,6 @@ FoundBoard* ResolveBoard(Fleet* fleet, const std::string& name, std::string* why
 }
 
 void PrepareBoard(FoundBoard* board) {
+    AuditBoard(board->instanceId);
     if (board->record != nullptr) ReadBoardSwitches(board->record);
 }

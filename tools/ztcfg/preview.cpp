@@ -7,8 +7,6 @@
 
 #include "core/registry.h"
 
-namespace {
-
 // The full path of an open key, from the kernel's name for it.
 std::string KeyPath(HKEY key) {
     using NtQueryKeyFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
@@ -30,6 +28,8 @@ std::string KeyPath(HKEY key) {
     return path;
 }
 
+namespace {
+
 std::string Quoted(const std::string& text) {
     std::string quoted = "\"";
     for (char c : text) {
@@ -38,6 +38,8 @@ std::string Quoted(const std::string& text) {
     }
     return quoted + "\"";
 }
+
+}  // namespace
 
 std::string ValueText(DWORD type, const BYTE* data, DWORD size) {
     char buffer[16];
@@ -52,6 +54,8 @@ std::string ValueText(DWORD type, const BYTE* data, DWORD size) {
     if (zero != std::string::npos) text.erase(zero);
     return Quoted(text);
 }
+
+namespace {
 
 void OnValue(void* context, HKEY key, const char* name, DWORD type, const BYTE* data, DWORD size) {
     static_cast<Preview*>(context)->lines.push_back({KeyPath(key), Quoted(name) + "=" + ValueText(type, data, size)});
