@@ -12,6 +12,8 @@
 constexpr const char* SerialDeviceMapPath = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
 constexpr const char* PortsKeyPath = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
 constexpr const char* DriverParametersPath = "SYSTEM\\CurrentControlSet\\Services\\Vereruri\\Parameters";
+// The board driver's service, as a board device's Service property names it.
+constexpr const char* DriverServiceName = "Vereruri";
 
 #ifdef ZT_WRITE_PREVIEW
 // Only in the configurator's build: while set, every write, delete and restart
