@@ -223,7 +223,10 @@ void DeleteValueAndSubkey(HKEY key, const char* name) {
     }
 #endif
     DeleteValue(key, name);
-    RegDeleteKeyA(key, name);
+    [[maybe_unused]] const LONG deleted = RegDeleteKeyA(key, name);
+#ifdef ZT_WRITE_PREVIEW
+    if (deleted == ERROR_SUCCESS) NoteChange((std::string("subkey ") + name).c_str(), "present", "", true);
+#endif
 }
 
 namespace {
