@@ -171,4 +171,24 @@ TEST_F(AuditTest, AFailedChangeIsAnErrorEvent) {
     EXPECT_TRUE(NamesChange(event, tb::InstanceId(board->children[0]), "\"PortName\": \"COM170\" -> \"COM180\""));
 }
 
+// The Event Viewer shows an event's text through ztcfg.exe's message table: each of the
+// three ids is the event's one string.
+TEST(AuditMessages, EachEventIdShowsItsString) {
+    HMODULE program = LoadLibraryExA("ztcfg.exe", nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(nullptr, program) << GetLastError();
+    for (DWORD id : {1u, 2u, 3u}) {
+        const char* text = "ztcfg set 1 all mode=Echo";
+        const DWORD_PTR arguments[] = {reinterpret_cast<DWORD_PTR>(text)};
+        char shown[128] = {};
+        const DWORD length =
+            FormatMessageA(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY, program, id,
+                           MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), shown, sizeof shown,
+                           reinterpret_cast<va_list*>(const_cast<DWORD_PTR*>(arguments)));
+        EXPECT_EQ(std::string(text) + "\r\n", std::string(shown, length)) << "id " << id;
+    }
+    EXPECT_EQ(0u, FormatMessageA(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_IGNORE_INSERTS, program, 4, 0, nullptr,
+                                 0, nullptr));
+    FreeLibrary(program);
+}
+
 }  // namespace
