@@ -19,8 +19,10 @@ const ChangeWatch* changeWatch = nullptr;
 
 namespace {
 
-// What a value holds before a watched change; a longer value is shown cut.
+// What a value holds before a watched change, up to this size; a longer one
+// is only said to be there (the system fills no part of the buffer then).
 constexpr DWORD WatchedSize = 512;
+constexpr char TooLongToShow[] = "(too long to show)";
 struct HeldValue {
     BYTE data[WatchedSize];
     WatchedValue value;
@@ -29,9 +31,11 @@ struct HeldValue {
 void ReadHeld(HKEY key, const char* name, HeldValue* held) {
     DWORD size = WatchedSize;
     DWORD type = REG_NONE;
-    LONG rc = RegQueryValueExA(key, name, nullptr, &type, held->data, &size);
-    if (rc == ERROR_MORE_DATA) size = WatchedSize;
-    held->value = {rc == ERROR_SUCCESS || rc == ERROR_MORE_DATA, type, held->data, size};
+    const LONG rc = RegQueryValueExA(key, name, nullptr, &type, held->data, &size);
+    held->value = {rc == ERROR_SUCCESS, type, held->data, size};
+    if (rc == ERROR_MORE_DATA) {
+        held->value = {true, REG_SZ, reinterpret_cast<const BYTE*>(TooLongToShow), sizeof(TooLongToShow)};
+    }
 }
 
 // Every value write and delete of the core, watched when a watcher is set.
@@ -69,7 +73,7 @@ BOOL SetDeviceProperty(HDEVINFO set, SP_DEVINFO_DATA* device, DWORD property, co
     }
     const BOOL done = SetupDiSetDeviceRegistryPropertyA(set, device, property, data, size);
     char after[WatchedSize + 1] = {};
-    std::memcpy(after, data, size < WatchedSize ? size : WatchedSize);
+    if (data != nullptr) std::memcpy(after, data, size < WatchedSize ? size : WatchedSize);
     char id[MAX_DEVICE_ID_LEN + 1] = {};
     if (!SetupDiGetDeviceInstanceIdA(set, device, id, MAX_DEVICE_ID_LEN, nullptr)) id[0] = '\0';
     const std::string store =
