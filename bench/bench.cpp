@@ -9,6 +9,11 @@
 // is found), the same key reads and writes, and the same page template created bare (a
 // dialog procedure that does nothing).
 //
+// `ztcfg list` (ztcfg-harness.dll, its imports counted alike) runs on the same set: it
+// must walk the set once, find every board's ports in that walk and open the keys of
+// the boards and their ports only, which the Service property every device of the
+// bed carries lets it pick out (no floor: its row stands beside the page's).
+//
 // Renaming runs for boards of 8, 16 and 32 ports in the same set, so that registry opens
 // per port can be read off: through the page's button, the real Port Name Remap dialog
 // and its OK, from the board's first COM number to the other of two starts (the floor
@@ -92,13 +97,17 @@ tb::BoardSpec RenameSpec(const RenameBoard& plan) {
     return spec;
 }
 
+// Each of the other devices runs on a driver of its own, as a machine's do.
 bool AddOthers(Bed* bed, int count) {
+    static const char* const Services[] = {"pci", "disk", "usbhub", "HidUsb", "kbdclass", "i8042prt"};
     for (int i = 0; i < count; ++i) {
         std::string id = "ROOT\\ZTBENCH\\" + std::to_string(GetCurrentProcessId()) + "_" +
                          std::to_string(bed->others.size());
         DEVINST node = tb::AddNode(0, id);
         if (node == 0) return false;
         bed->others.push_back(node);
+        if (!tb::WriteString(tb::EnumKeyPath(node), "Service", Services[bed->others.size() % std::size(Services)]))
+            return false;
     }
     return true;
 }
@@ -573,6 +582,40 @@ Sample FloorRenameOf(Bed& bed) {
     return FloorRename(bed, Which);
 }
 
+// ---------------------------------------------------------------- ztcfg list
+
+// One `ztcfg list` over the whole bed; every board must be listed with its ports.
+Sample ConfiguratorList(Bed& bed) {
+    Sample sample;
+    tb::ResetCountedCalls();
+    const double start = Milliseconds();
+    const tb::ConfiguratorRun run = tb::RunConfigurator({"list"});
+    sample.ms = Milliseconds() - start;
+    sample.counts = tb::CountedCalls();
+    sample.ok = run.code == 0;
+    for (const tb::Board* board : {bed.small[0].get(), bed.small[1].get(), bed.board.get()}) {
+        const std::optional<std::string> first = board->ChildString(0, "PortName");
+        sample.ok = sample.ok && first && run.out.find(tb::InstanceId(board->node)) != std::string::npos &&
+                    run.out.find(*first) != std::string::npos;
+    }
+    if (!sample.ok) fprintf(stderr, "ztcfg list: exit %d\n%s%s", run.code, run.out.c_str(), run.err.c_str());
+    return sample;
+}
+
+constexpr int ListedBoards = static_cast<int>(std::size(RenameBoards));
+constexpr int ListedPorts = RenameBoards[0].ports + RenameBoards[1].ports + RenameBoards[2].ports;
+
+// One walk of the set, plus each board's walk of its ports in the device tree (one call
+// per port and one that ends it); key opens only for boards and their ports, so the
+// same at every number of devices.
+std::string ListGoals(int devices, const Sample& list, unsigned opensAtFewestDevices) {
+    std::string missed;
+    if (list.counts.enumerations > static_cast<unsigned>(devices + ListedPorts + 2 * ListedBoards))
+        missed += " enumerations > devices + ports + 2 x boards;";
+    if (list.counts.keyOpens != opensAtFewestDevices) missed += " key opens grow with the devices;";
+    return missed;
+}
+
 // Empty when the library's sample meets the scenario's goals, otherwise which it misses.
 // `ratio` is the median of each run's library time over the same run's floor time.
 std::string PageOpenGoals(int devices, const Sample& library, double ratio) {
@@ -661,6 +704,12 @@ int main(int argc, char** argv) {
         return 2;
     }
     tb::CountLibraryCalls(library);
+    HMODULE configurator = tb::LoadConfigurator();
+    if (configurator == nullptr) {
+        fprintf(stderr, "ztui-bench: %s\n", tb::ConfiguratorLoadError().c_str());
+        return 2;
+    }
+    tb::CountLibraryCalls(configurator);
     tb::SetIndexedLookupWalksList(true);
     // After the driver's hook, so that it runs first.
     SetWindowsHookExA(WH_CBT, NoteActivation, nullptr, GetCurrentThreadId());
@@ -670,6 +719,7 @@ int main(int argc, char** argv) {
            "reads", "writes", "median ms", "ratio");
     bool allMet = true;
     std::vector<std::string> report;
+    unsigned listOpens = 0;  // ztcfg list's key opens at the first number of devices
     for (int devices : deviceCounts) {
         std::unique_ptr<Bed> bed = MakeBed(devices);
         if (!bed) {
@@ -712,11 +762,30 @@ int main(int argc, char** argv) {
             allMet = false;
             report.push_back(std::to_string(devices) + " devices, rename:" + missed);
         }
+
+        std::vector<Sample> listSamples;
+        bool listed = ConfiguratorList(*bed).ok;
+        for (int run = 0; run < runs; ++run) {
+            listSamples.push_back(ConfiguratorList(*bed));
+            listed = listed && listSamples.back().ok;
+        }
+        const Sample list = Median(listSamples);
+        if (listOpens == 0) listOpens = list.counts.keyOpens;
+        printf("%7d  %-10s  %-8s  %6u  %5u  %5u  %6u  %9.2f\n", devices, "list", "ztcfg", list.counts.enumerations,
+               list.counts.keyOpens, list.counts.valueReads, list.counts.valueWrites, list.ms);
+        std::string missed = ListGoals(devices, list, listOpens);
+        if (!listed) missed += " a run failed;";
+        if (!missed.empty()) {
+            allMet = false;
+            report.push_back(std::to_string(devices) + " devices, ztcfg list:" + missed);
+        }
         fflush(stdout);
     }
     printf("\nGoals (page open: enumerations <= devices + 34, key opens <= 7, time <= 1.3 x floor at 2,000 "
-           "devices; save: one key open per child; rename: key opens linear in ports): %s\n",
-           allMet ? "all met" : "missed");
+           "devices; save: one key open per child; rename: key opens linear in ports; ztcfg list: enumerations "
+           "<= devices + ports + 2 x boards (%d), key opens only for boards and their ports, the same at every "
+           "number of devices): %s\n",
+           ListedPorts + 2 * ListedBoards, allMet ? "all met" : "missed");
     for (const std::string& line : report) printf("  %s\n", line.c_str());
     return allMet ? 0 : 1;
 }

@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 scripts/deps.sh
 cmake -S . -B build -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j"$(nproc)" --target ztui-bench
+cmake --build build -j"$(nproc)" --target ztui-bench ztcfg-harness
 prefix="$PWD/build/wineprefix"
 trap 'scripts/wine-prefix down "$prefix" || true' EXIT
 scripts/wine-prefix restart "$prefix"

@@ -45,6 +45,7 @@ std::unique_ptr<Board> MakeBoard(const BoardSpec& plan) {
     if (board->node == 0) return nullptr;
     WriteString(EnumKeyPath(board->node), "FriendlyName", plan.friendlyName);
     WriteString(EnumKeyPath(board->node), "DeviceDesc", plan.friendlyName);
+    if (!plan.service.empty()) WriteString(EnumKeyPath(board->node), "Service", plan.service);
     if (plan.deviceType) WriteDword(board->BoardKey(), "ZtDeviceType", *plan.deviceType);
     WriteValues(board->BoardKey(), plan.board);
 
@@ -67,6 +68,7 @@ std::unique_ptr<Board> MakeBoard(const BoardSpec& plan) {
 
         std::string enumKey = EnumKeyPath(child);
         WriteString(enumKey, "DeviceDesc", plan.portDescription);
+        if (!plan.service.empty()) WriteString(enumKey, "Service", plan.service);
         WriteDword(enumKey, "UINumber", static_cast<DWORD>(i));
         auto portName = values.strings.find("PortName");
         if (portName == values.strings.end()) continue;

@@ -47,6 +47,9 @@ struct BoardSpec {
     std::set<int> notStarted;
     // When not empty, the Ports key gets "COMn:" = this for each child's COM name.
     std::string portSettings;
+    // The Service property of the board and of its ports (the driver that runs them);
+    // none when empty.
+    std::string service = "Vereruri";
 };
 
 struct Board {

@@ -41,6 +41,9 @@ const Redirect Redirects[] = {
     {"QueryDosDeviceA", Address(&standin::QueryDosDeviceA)},
     {"DefineDosDeviceA", Address(&standin::DefineDosDeviceA)},
     {"Sleep", Address(&standin::Sleep)},
+    {"RegisterEventSourceA", Address(&standin::RegisterEventSourceA)},
+    {"ReportEventA", Address(&standin::ReportEventA)},
+    {"DeregisterEventSource", Address(&standin::DeregisterEventSource)},
 };
 
 const char* const DeviceDlls[] = {"setupapi.dll", "cfgmgr32.dll", "msports.dll"};
@@ -181,6 +184,7 @@ using ConfiguratorFn = int (*)(int, const char* const*, void (*)(void*, int, con
 
 struct LoadedConfigurator {
     bool tried = false;
+    HMODULE module = nullptr;
     ConfiguratorFn run = nullptr;
     std::string error;
 };
@@ -197,7 +201,7 @@ void Collect(void* context, int stream, const char* text, size_t length) {
 
 }  // namespace
 
-ConfiguratorRun RunConfigurator(const std::vector<std::string>& arguments) {
+HMODULE LoadConfigurator() {
     LoadedConfigurator& loaded = C();
     if (!loaded.tried) {
         loaded.tried = true;
@@ -205,16 +209,22 @@ ConfiguratorRun RunConfigurator(const std::vector<std::string>& arguments) {
         DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
         char* slash = length == 0 ? nullptr : strrchr(path, '\\');
         snprintf(slash ? slash + 1 : path, sizeof path - (slash ? slash + 1 - path : 0), "ztcfg-harness.dll");
-        HMODULE module = LoadLibraryA(path);
-        if (module == nullptr) {
+        loaded.module = LoadLibraryA(path);
+        if (loaded.module == nullptr) {
             loaded.error = std::string("LoadLibraryA(") + path + ") failed with error " + std::to_string(GetLastError());
         } else {
-            RedirectImports(module);
+            RedirectImports(loaded.module);
             loaded.run = reinterpret_cast<ConfiguratorFn>(
-                reinterpret_cast<void (*)()>(GetProcAddress(module, "ZtcfgRun")));
+                reinterpret_cast<void (*)()>(GetProcAddress(loaded.module, "ZtcfgRun")));
             if (loaded.run == nullptr) loaded.error = "ztcfg-harness.dll does not export ZtcfgRun";
         }
     }
+    return loaded.module;
+}
+
+ConfiguratorRun RunConfigurator(const std::vector<std::string>& arguments) {
+    LoadedConfigurator& loaded = C();
+    LoadConfigurator();
     ConfiguratorRun run;
     if (loaded.run == nullptr) {
         run.err = loaded.error;

@@ -1,4 +1,4 @@
-// Loading the library under test with its device-manager, ComDB, DOS-name and Sleep imports
+// Loading the library under test with its device-manager, ComDB, DOS-name, Sleep and Event Log imports
 // pointed at the test bed's stand-ins.
 #pragma once
 #include <windows.h>
@@ -40,6 +40,8 @@ struct ConfiguratorRun {
     std::string err;
 };
 ConfiguratorRun RunConfigurator(const std::vector<std::string>& arguments);
+// The loaded ztcfg-harness.dll (loading it if needed), or null; for the benchmark's counting.
+HMODULE LoadConfigurator();
 std::string ConfiguratorLoadError();
 // Points module's imports of one function (by name, any DLL) at replacement; returns
 // how many import slots were changed (0 when the module does not import it).

@@ -37,4 +37,9 @@ BOOL WINAPI DefineDosDeviceA(DWORD flags, LPCSTR name, LPCSTR target);
 
 VOID WINAPI Sleep(DWORD milliseconds);
 
+HANDLE WINAPI RegisterEventSourceA(LPCSTR server, LPCSTR source);
+BOOL WINAPI ReportEventA(HANDLE source, WORD type, WORD category, DWORD id, PSID user, WORD count, DWORD dataSize,
+                         LPCSTR* strings, LPVOID data);
+BOOL WINAPI DeregisterEventSource(HANDLE source);
+
 }  // namespace tb::standin

@@ -7,6 +7,7 @@
 #include "comnames.h"
 #include "devices.h"
 #include "driver.h"
+#include "eventlog.h"
 #include "library.h"
 #include "registry.h"
 #include "snapshot.h"

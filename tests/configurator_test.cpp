@@ -191,6 +191,43 @@ TEST_F(ConfiguratorTest, SetThenThePageShowsWhatWasSet) {
     EXPECT_NE(std::string::npos, json.out.find("\"typeCode\": \"0x4D320000\""));
 }
 
+// list asks a device's key only when the device set does not already say the device is
+// another driver's: a device of another service is no board even with ZtDeviceType; one
+// without a service, or the driver's under any case, is asked as before.
+TEST_F(ConfiguratorTest, ListTakesBoardsByTheirServiceAndAsksTheKeyWhenNoneIsKnown) {
+    struct Case {
+        const char* service;
+        bool listed;
+    };
+    // "#": a Service value that is no name (a number).
+    const Case cases[] = {{"Vereruri", true},  {"VERERURI", true},  {"", true},
+                          {"#", true},         {"serial", false},   {"Vereruri2", false}};
+    std::vector<std::unique_ptr<tb::Board>> boards;
+    for (const Case& c : cases) {
+        tb::BoardSpec spec{.deviceType = 0x45020000, .ports = 2, .firstComNumber = 200 + 2 * static_cast<int>(boards.size())};
+        spec.service = c.service;
+        boards.push_back(tb::MakeBoard(spec));
+        ASSERT_TRUE(boards.back());
+        if (spec.service == "#") {
+            ASSERT_TRUE(tb::WriteDword(tb::EnumKeyPath(boards.back()->node), "Service", 1));
+        }
+    }
+    const tb::ConfiguratorRun listed = Ztcfg({"list", "--json"});
+    ASSERT_EQ(0, listed.code) << listed.err;
+    for (size_t i = 0; i < boards.size(); ++i) {
+        SCOPED_TRACE(std::string("service \"") + cases[i].service + "\"");
+        std::string quoted = "\"";  // as JSON writes the instance id
+        for (char c : IdOf(*boards[i])) quoted += c == '\\' ? std::string("\\\\") : std::string(1, c);
+        const size_t at = listed.out.find(quoted + "\"");
+        EXPECT_EQ(cases[i].listed, at != std::string::npos) << listed.out;
+        // A listed board's ports are found in the same walk of the device set.
+        if (at != std::string::npos) {
+            const std::string first = "COM" + std::to_string(200 + 2 * i);
+            EXPECT_NE(std::string::npos, listed.out.find(first, at)) << first;
+        }
+    }
+}
+
 TEST_F(ConfiguratorTest, RefusesWhatThePageWouldNotOfferAndWritesNothing) {
     tb::BoardSpec spec{.deviceType = 0x45080000, .ports = 2};
     spec.common.dwords = {{"UartType", 1}, {"HwPortType", 2}, {"PortType", 1}, {"PortMode", 0}, {"OutputControl", 0}};

@@ -1,7 +1,12 @@
 #include "core/registry.h"
 
+#include <cfgmgr32.h>
+
 #include <cstdlib>
 #include <cstring>
+#ifdef ZT_WRITE_PREVIEW
+#include <string>
+#endif
 
 #ifdef ZT_WRITE_PREVIEW
 const WritePreview* writePreview = nullptr;
@@ -10,8 +15,104 @@ const WritePreview* writePreview = nullptr;
         writePreview->value(writePreview->context, key, name, type, reinterpret_cast<const BYTE*>(data), size); \
         return ERROR_SUCCESS;                                                                      \
     }
+const ChangeWatch* changeWatch = nullptr;
+
+namespace {
+
+// What a value holds before a watched change, up to this size; a longer one
+// is only said to be there (the system fills no part of the buffer then).
+constexpr DWORD WatchedSize = 512;
+constexpr char TooLongToShow[] = "(too long to show)";
+struct HeldValue {
+    BYTE data[WatchedSize];
+    WatchedValue value;
+};
+
+void ReadHeld(HKEY key, const char* name, HeldValue* held) {
+    DWORD size = WatchedSize;
+    DWORD type = REG_NONE;
+    const LONG rc = RegQueryValueExA(key, name, nullptr, &type, held->data, &size);
+    held->value = {rc == ERROR_SUCCESS, type, held->data, size};
+    if (rc == ERROR_MORE_DATA) {
+        held->value = {true, REG_SZ, reinterpret_cast<const BYTE*>(TooLongToShow), sizeof(TooLongToShow)};
+    }
+}
+
+// Every value write and delete of the core, watched when a watcher is set.
+LONG SetValue(HKEY key, const char* name, DWORD type, const BYTE* data, DWORD size) {
+    if (changeWatch == nullptr) return RegSetValueExA(key, name, 0, type, data, size);
+    HeldValue before;
+    ReadHeld(key, name, &before);
+    const LONG rc = RegSetValueExA(key, name, 0, type, data, size);
+    changeWatch->value(changeWatch->context, key, name, before.value, {true, type, data, size}, rc);
+    return rc;
+}
+
+LONG DeleteValue(HKEY key, const char* name) {
+    if (changeWatch == nullptr) return RegDeleteValueA(key, name);
+    HeldValue before;
+    ReadHeld(key, name, &before);
+    const LONG rc = RegDeleteValueA(key, name);
+    // Deleting what is not there changes nothing.
+    if (before.value.present) changeWatch->value(changeWatch->context, key, name, before.value, {}, rc);
+    return rc;
+}
+
+}  // namespace
+
+void NoteChange(const char* store, const char* before, const char* after, bool done) {
+    if (changeWatch != nullptr) changeWatch->store(changeWatch->context, store, before, after, done);
+}
+
+BOOL SetDeviceProperty(HDEVINFO set, SP_DEVINFO_DATA* device, DWORD property, const BYTE* data, DWORD size) {
+    if (changeWatch == nullptr) return SetupDiSetDeviceRegistryPropertyA(set, device, property, data, size);
+    char before[WatchedSize + 1] = {};
+    if (!SetupDiGetDeviceRegistryPropertyA(set, device, property, nullptr, reinterpret_cast<BYTE*>(before),
+                                           WatchedSize, nullptr)) {
+        before[0] = '\0';
+    }
+    const BOOL done = SetupDiSetDeviceRegistryPropertyA(set, device, property, data, size);
+    char after[WatchedSize + 1] = {};
+    if (data != nullptr) std::memcpy(after, data, size < WatchedSize ? size : WatchedSize);
+    char id[MAX_DEVICE_ID_LEN + 1] = {};
+    if (!SetupDiGetDeviceInstanceIdA(set, device, id, MAX_DEVICE_ID_LEN, nullptr)) id[0] = '\0';
+    const std::string store =
+        std::string(property == SPDRP_FRIENDLYNAME ? "friendly name" : "device property") + " of " + id;
+    NoteChange(store.c_str(), before, after, done != FALSE);
+    return done;
+}
+
+BOOL DefineDosName(DWORD flags, const char* name, const char* target) {
+    if (changeWatch == nullptr) return DefineDosDeviceA(flags, name, target);
+    char before[MAX_PATH + 1] = {};
+    if (QueryDosDeviceA(name, before, MAX_PATH) == 0) before[0] = '\0';
+    const BOOL done = DefineDosDeviceA(flags, name, target);
+    const std::string store = std::string("DOS name ") + name;
+    NoteChange(store.c_str(), before, (flags & DDD_REMOVE_DEFINITION) != 0 ? "" : target, done != FALSE);
+    return done;
+}
+
+LONG ClaimComNumber(HCOMDB db, DWORD number) {
+    const LONG rc = ComDBClaimPort(db, number, TRUE, nullptr);
+    const std::string name = "COM" + std::to_string(number);
+    NoteChange("COM name database", "", (name + " claimed").c_str(), rc == ERROR_SUCCESS);
+    return rc;
+}
+
+LONG ReleaseComNumber(HCOMDB db, DWORD number) {
+    const LONG rc = ComDBReleasePort(db, number);
+    const std::string name = "COM" + std::to_string(number);
+    NoteChange("COM name database", (name + " claimed").c_str(), "", rc == ERROR_SUCCESS);
+    return rc;
+}
 #else
 #define ZT_PREVIEW_VALUE(key, name, type, data, size)
+namespace {
+inline LONG SetValue(HKEY key, const char* name, DWORD type, const BYTE* data, DWORD size) {
+    return RegSetValueExA(key, name, 0, type, data, size);
+}
+inline LONG DeleteValue(HKEY key, const char* name) { return RegDeleteValueA(key, name); }
+}  // namespace
 #endif
 
 void RegKey::Close() {
@@ -57,7 +158,7 @@ DWORD ReadDword(HKEY key, const char* name, DWORD defaultValue) {
 
 LONG WriteDword(HKEY key, const char* name, DWORD value) {
     ZT_PREVIEW_VALUE(key, name, REG_DWORD, &value, sizeof(value))
-    return RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+    return SetValue(key, name, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
 }
 
 LONG ReadString(HKEY key, const char* name, char* storage, DWORD size) {
@@ -92,12 +193,12 @@ LONG CheckPortName(HKEY key) {
 
 LONG WriteComName(HKEY key, const char* name, const char (&field)[ComNameSize]) {
     ZT_PREVIEW_VALUE(key, name, REG_SZ, field, ComNameSize)
-    return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(field), ComNameSize);
+    return SetValue(key, name, REG_SZ, reinterpret_cast<const BYTE*>(field), ComNameSize);
 }
 
 LONG WriteText(HKEY key, const char* name, const char* text, DWORD size) {
     ZT_PREVIEW_VALUE(key, name, REG_SZ, text, size)
-    return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), size);
+    return SetValue(key, name, REG_SZ, reinterpret_cast<const BYTE*>(text), size);
 }
 
 LONG MoveValue(HKEY key, const char* oldName, const char* newName, DWORD size) {
@@ -113,9 +214,9 @@ LONG MoveValue(HKEY key, const char* oldName, const char* newName, DWORD size) {
         return ERROR_SUCCESS;
     }
 #endif
-    rc = RegSetValueExA(key, newName, 0, REG_SZ, data, size);
+    rc = SetValue(key, newName, REG_SZ, data, size);
     if (rc != ERROR_SUCCESS) return rc;
-    return RegDeleteValueA(key, oldName);
+    return DeleteValue(key, oldName);
 }
 
 void DeleteValueAndSubkey(HKEY key, const char* name) {
@@ -125,8 +226,11 @@ void DeleteValueAndSubkey(HKEY key, const char* name) {
         return;
     }
 #endif
-    RegDeleteValueA(key, name);
-    RegDeleteKeyA(key, name);
+    DeleteValue(key, name);
+    [[maybe_unused]] const LONG deleted = RegDeleteKeyA(key, name);
+#ifdef ZT_WRITE_PREVIEW
+    if (deleted == ERROR_SUCCESS) NoteChange((std::string("subkey ") + name).c_str(), "present", "", true);
+#endif
 }
 
 namespace {

@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 #include <setupapi.h>
+#include <ddk/msports.h>
 
 #include "core/board.h"
 
@@ -11,6 +12,8 @@
 constexpr const char* SerialDeviceMapPath = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
 constexpr const char* PortsKeyPath = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
 constexpr const char* DriverParametersPath = "SYSTEM\\CurrentControlSet\\Services\\Vereruri\\Parameters";
+// The board driver's service, as a board device's Service property names it.
+constexpr const char* DriverServiceName = "Vereruri";
 
 #ifdef ZT_WRITE_PREVIEW
 // Only in the configurator's build: while set, every write, delete and restart
@@ -23,6 +26,44 @@ struct WritePreview {
     void* context;
 };
 extern const WritePreview* writePreview;
+
+// Only in the configurator's build: while set, each change the core makes is
+// told to the watcher once it is made, with what the store held before (the
+// configurator's audit trail). A value that is not there has present false.
+struct WatchedValue {
+    bool present;
+    DWORD type;
+    const BYTE* data;
+    DWORD size;
+};
+struct ChangeWatch {
+    // A registry value written (after.present) or deleted.
+    void (*value)(void* context, HKEY key, const char* name, const WatchedValue& before, const WatchedValue& after,
+                  LONG result);
+    // Any other store that holds a port's name or a device's state: "DOS name COM5",
+    // "COM name database", "friendly name of <instance id>", ...; done is false when it failed.
+    void (*store)(void* context, const char* store, const char* before, const char* after, bool done);
+    void* context;
+};
+extern const ChangeWatch* changeWatch;
+// Tells the watcher, if any, of a change to a store outside the registry layer.
+void NoteChange(const char* store, const char* before, const char* after, bool done);
+
+// The renaming's changes outside the registry, watched in this build.
+BOOL SetDeviceProperty(HDEVINFO set, SP_DEVINFO_DATA* device, DWORD property, const BYTE* data, DWORD size);
+BOOL DefineDosName(DWORD flags, const char* name, const char* target);
+LONG ClaimComNumber(HCOMDB db, DWORD number);
+LONG ReleaseComNumber(HCOMDB db, DWORD number);
+#else
+inline void NoteChange(const char*, const char*, const char*, bool) {}
+inline BOOL SetDeviceProperty(HDEVINFO set, SP_DEVINFO_DATA* device, DWORD property, const BYTE* data, DWORD size) {
+    return SetupDiSetDeviceRegistryPropertyA(set, device, property, data, size);
+}
+inline BOOL DefineDosName(DWORD flags, const char* name, const char* target) {
+    return DefineDosDeviceA(flags, name, target);
+}
+inline LONG ClaimComNumber(HCOMDB db, DWORD number) { return ComDBClaimPort(db, number, TRUE, nullptr); }
+inline LONG ReleaseComNumber(HCOMDB db, DWORD number) { return ComDBReleasePort(db, number); }
 #endif
 
 // Owner of an open registry key; INVALID_HANDLE_VALUE and null both mean "none".

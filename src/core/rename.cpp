@@ -47,9 +47,9 @@ bool MarkPropertiesChanged(HDEVINFO set, SP_DEVINFO_DATA* device) {
 // The DOS name follows the port's device object; a failed definition of the new
 // name puts the old one back, and the rename fails.
 bool MoveDosName(const char* oldName, const char* newName, const char* target) {
-    if (!DefineDosDeviceA(DDD_REMOVE_DEFINITION, oldName, nullptr)) return true;
-    if (DefineDosDeviceA(DDD_RAW_TARGET_PATH, newName, target)) return true;
-    DefineDosDeviceA(DDD_RAW_TARGET_PATH, oldName, target);
+    if (!DefineDosName(DDD_REMOVE_DEFINITION, oldName, nullptr)) return true;
+    if (DefineDosName(DDD_RAW_TARGET_PATH, newName, target)) return true;
+    DefineDosName(DDD_RAW_TARGET_PATH, oldName, target);
     return false;
 }
 
@@ -112,8 +112,8 @@ bool RenameDevice(RenameRun* run, PortRef port, const char (&newName)[ComNameSiz
     char friendlyName[TextSize] = {};
     StringCbPrintfA(friendlyName, sizeof(friendlyName), FormatFriendlyName, description, newName,
                     static_cast<unsigned>(optBaseHighByte), static_cast<int>(uiNumber / 8 + 1), memo);
-    SetupDiSetDeviceRegistryPropertyA(port.set, port.device, SPDRP_FRIENDLYNAME,
-                                      reinterpret_cast<const BYTE*>(friendlyName), sizeof(friendlyName));
+    SetDeviceProperty(port.set, port.device, SPDRP_FRIENDLYNAME, reinterpret_cast<const BYTE*>(friendlyName),
+                      sizeof(friendlyName));
 
     if (!MarkPropertiesChanged(port.set, port.device)) Report(run->reporter, NoticeCannotInstallParams);
     return true;
@@ -291,8 +291,8 @@ int RenameComPort(RenameRun* run, int oldNumber, int newNumber, PortRef port) {
         if (!MoveDosName(oldName, newName, target)) return 0;
         MoveDeviceMapEntry(oldName, newName, target);
         if (run->comDb != HCOMDB_INVALID_HANDLE_VALUE) {
-            ComDBReleasePort(run->comDb, static_cast<DWORD>(oldNumber));
-            ComDBClaimPort(run->comDb, static_cast<DWORD>(newNumber), TRUE, nullptr);
+            ReleaseComNumber(run->comDb, static_cast<DWORD>(oldNumber));
+            ClaimComNumber(run->comDb, static_cast<DWORD>(newNumber));
         }
     }
 

@@ -36,5 +36,5 @@ void RestartBoardDevice(BoardRecord* board) {
 #endif
     ChangeDeviceState(DICS_DISABLE, board);
     Sleep(RestartPauseMs);
-    ChangeDeviceState(DICS_ENABLE, board);
+    NoteChange("board device", "", "restarted", ChangeDeviceState(DICS_ENABLE, board) != 0);
 }

@@ -15,6 +15,7 @@ class StandInReset : public ::testing::EmptyTestEventListener {
         tb::ResetObservations();
         tb::ResetFaults();
         tb::ResetComNames();
+        tb::ResetReportedEvents();
     }
     // Runs before the result printer's OnTestEnd, so a failure here still counts for the test.
     void OnTestEnd(const ::testing::TestInfo&) override {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "audit.h"
 #include "changes.h"
 #include "console.h"
 #include "core/catalogue.h"
@@ -45,7 +46,10 @@ const char* const MainHelp =
     "only one board has it. --dry-run changes nothing and prints what would be written as a\n"
     ".reg fragment. Messages go to standard error.\n"
     "Exit codes: 0 done, 1 done in part (a write or rename failed; each failure is named),\n"
-    "2 refused or usage (nothing written).\n";
+    "2 refused or usage (nothing written).\n"
+    "Each change (set, import, remap), refusal or failure is reported to the Application event\n"
+    "log under the source \"ztcfg\": one event with the command, the board and every value changed,\n"
+    "old and new. --no-event-log leaves the event out.\n";
 
 const char* const ListHelp =
     "ztcfg list [--json]\n"
@@ -234,9 +238,7 @@ const char* HelpOf(const std::string& command) {
     return nullptr;
 }
 
-}  // namespace
-
-int RunConfigurator(int argc, const char* const* argv, const Console& console) {
+int RunCommand(int argc, const char* const* argv, const Console& console) {
     ResetReporter();
     Arguments args;
     std::string why;
@@ -284,4 +286,10 @@ int RunConfigurator(int argc, const char* const* argv, const Console& console) {
         return DscCommand(&fleet, args.words[1], console);
     }
     return ImportCommand(&fleet, args, console);
+}
+
+}  // namespace
+
+int RunConfigurator(int argc, const char* const* argv, const Console& console) {
+    return RunAudited(argc, argv, console, RunCommand);
 }

@@ -4,7 +4,9 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <vector>
 
+#include "audit.h"
 #include "core/board_open.h"
 #include "core/catalogue.h"
 #include "core/registry.h"
@@ -22,6 +24,23 @@ bool HoldsDeviceType(HDEVINFO set, SP_DEVINFO_DATA* element) {
     RegKey key(OpenDeviceKey(set, element, KEY_READ));
     DWORD type = 0;
     return key && QueryDword(key.key, "ZtDeviceType", &type) == ERROR_SUCCESS;
+}
+
+// What the device set already says: a device whose service is known is one of
+// the board driver's only when the service is the driver's; a device without a
+// readable service (no driver, or a property that cannot be read) may still be
+// a board, and its key is asked as before, so no board is ever missed.
+bool MayBeBoard(HDEVINFO set, SP_DEVINFO_DATA* element) {
+    // Service names are at most 256 characters.
+    constexpr DWORD Size = 260;
+    char service[Size + 1] = {};
+    DWORD type = REG_NONE;
+    if (!SetupDiGetDeviceRegistryPropertyA(set, element, SPDRP_SERVICE, &type, reinterpret_cast<BYTE*>(service), Size,
+                                           nullptr)) {
+        return GetLastError() != ERROR_INSUFFICIENT_BUFFER;
+    }
+    if (type != REG_SZ || service[0] == '\0') return true;
+    return lstrcmpiA(service, DriverServiceName) == 0;
 }
 
 std::string InstanceIdOf(HDEVINFO set, SP_DEVINFO_DATA* element) {
@@ -49,14 +68,23 @@ void FindBoards(Fleet* fleet, const Reporter& reporter) {
         fleet->set = nullptr;
         return;
     }
+    // One walk of the set: the boards among the devices, and every element, in
+    // which each board's ports are then found.
+    std::vector<size_t> boards;
     SP_DEVINFO_DATA element = {};
     element.cbSize = sizeof(element);
     for (DWORD index = 0; SetupDiEnumDeviceInfo(fleet->set, index, &element); ++index) {
-        if (!HoldsDeviceType(fleet->set, &element)) continue;
+        fleet->elements.push_back(element);
+        if (MayBeBoard(fleet->set, &element) && HoldsDeviceType(fleet->set, &element)) {
+            boards.push_back(fleet->elements.size() - 1);
+        }
+    }
+    for (size_t at : boards) {
         FoundBoard board;
-        board.element = std::make_unique<SP_DEVINFO_DATA>(element);
+        board.element = std::make_unique<SP_DEVINFO_DATA>(fleet->elements[at]);
         board.instanceId = InstanceIdOf(fleet->set, board.element.get());
-        board.record = OpenBoardRecord(fleet->set, board.element.get(), reporter);
+        board.record = OpenBoardRecordInWalkedSet(fleet->set, board.element.get(), fleet->elements.data(),
+                                                  fleet->elements.size(), reporter);
         fleet->boards.push_back(std::move(board));
     }
 }
@@ -89,5 +117,6 @@ FoundBoard* ResolveBoard(Fleet* fleet, const std::string& name, std::string* why
 }
 
 void PrepareBoard(FoundBoard* board) {
+    AuditBoard(board->instanceId);
     if (board->record != nullptr) ReadBoardSwitches(board->record);
 }

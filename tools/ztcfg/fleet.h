@@ -1,5 +1,7 @@
 // The boards of this machine: present devices whose hardware key holds
-// ZtDeviceType, each opened as the provider opens it.
+// ZtDeviceType, each opened as the provider opens it. The set of present
+// devices is walked once; only the keys of devices that the set says may be
+// the board driver's (see MayBeBoard in fleet.cpp) are opened.
 #pragma once
 #include <windows.h>
 #include <setupapi.h>
@@ -19,6 +21,7 @@ struct FoundBoard {
 
 struct Fleet {
     HDEVINFO set = nullptr;
+    std::vector<SP_DEVINFO_DATA> elements;  // the set's, in set order; the boards' ports are among them
     std::vector<FoundBoard> boards;
     Fleet() = default;
     Fleet(const Fleet&) = delete;

@@ -7,8 +7,6 @@
 
 #include "core/registry.h"
 
-namespace {
-
 // The full path of an open key, from the kernel's name for it.
 std::string KeyPath(HKEY key) {
     using NtQueryKeyFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
@@ -43,6 +41,8 @@ std::string ValueText(DWORD type, const BYTE* data, DWORD size) {
     if (zero != std::string::npos) text.erase(zero);
     return RegQuoted(text);
 }
+
+namespace {
 
 void OnValue(void* context, HKEY key, const char* name, DWORD type, const BYTE* data, DWORD size) {
     static_cast<Preview*>(context)->lines.push_back({KeyPath(key), RegQuoted(name) + "=" + ValueText(type, data, size)});
