@@ -2,6 +2,7 @@
 
 #include <cfgmgr32.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "core/board_open.h"
 #include "core/catalogue.h"
 #include "core/registry.h"
+#include "strict_input.h"
 
 Fleet::~Fleet() {
     for (FoundBoard& board : boards) {
@@ -93,10 +95,14 @@ FoundBoard* ResolveBoard(Fleet* fleet, const std::string& name, std::string* why
     for (FoundBoard& board : fleet->boards) {
         if (SameText(board.instanceId, name)) return &board;
     }
-    char* end = nullptr;
-    const long number = std::strtol(name.c_str(), &end, 10);
-    if (!name.empty() && end != nullptr && *end == '\0') {
-        if (number >= 1 && static_cast<size_t>(number) <= fleet->boards.size()) return &fleet->boards[number - 1];
+    // Digits alone name a board by its number; one past the count, or a number
+    // too large for any count, names none (it must never wrap onto a board).
+    const bool digits = !name.empty() && std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (digits) {
+        long long number = 0;
+        if (ParseDecimal(name, 1, static_cast<long long>(fleet->boards.size()), &number)) {
+            return &fleet->boards[static_cast<size_t>(number - 1)];
+        }
         *why = "there is no board " + name + " (" + std::to_string(fleet->boards.size()) + " found)";
         return nullptr;
     }
