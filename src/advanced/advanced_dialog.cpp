@@ -9,7 +9,7 @@
 
 #include "core/rules.h"
 #include "core/texts.h"
-#include "provider/dialog_state.h"
+#include "ui/dialog_proc.h"
 #include "resources/resource.h"
 
 namespace {
@@ -120,8 +120,8 @@ void ShowAdvancedSettings(AdvancedSettingsState* state) {
     Enable(state->sleepMode, false);
 }
 
-BOOL OnInitAdvancedSettings(AdvancedSettingsState* state, BoardRecord* board) {
-    state->board = board;
+INT_PTR OnInitAdvancedSettings(AdvancedSettingsState* state) {
+    BoardRecord* board = state->board;
     HWND dialog = state->dialogWindow;
     state->uartLabel = GetDlgItem(dialog, IDC_ADV_UART_LABEL);
     state->flowSection = GetDlgItem(dialog, IDC_ADV_FLOW_SECTION);
@@ -140,8 +140,6 @@ BOOL OnInitAdvancedSettings(AdvancedSettingsState* state, BoardRecord* board) {
     state->rxRangeLabel = GetDlgItem(dialog, IDC_ADV_RX_RANGE);
     state->txRangeLabel = GetDlgItem(dialog, IDC_ADV_TX_RANGE);
     state->restoreButton = GetDlgItem(dialog, IDC_ADV_RESTORE);
-    if (board == nullptr) return TRUE;
-
     const PortSettings* slot = SelectedSlot(board);
     if (slot == nullptr) return TRUE;
     const bool wide = Is105x(*slot);
@@ -221,7 +219,7 @@ BOOL OnAdvancedSettingsOk(AdvancedSettingsState* state) {
     return TRUE;
 }
 
-BOOL OnAdvancedSettingsCommand(AdvancedSettingsState* state, int id) {
+INT_PTR OnAdvancedSettingsCommand(AdvancedSettingsState* state, int id) {
     if (id == IDOK) return OnAdvancedSettingsOk(state);
     if (id == IDCANCEL) {
         EndDialog(state->dialogWindow, 1);
@@ -267,24 +265,11 @@ BOOL OnAdvancedSettingsCommand(AdvancedSettingsState* state, int id) {
     return TRUE;
 }
 
+constexpr DialogHandlers<AdvancedSettingsState> AdvancedSettingsHandlers = {nullptr, OnInitAdvancedSettings,
+                                                                           OnAdvancedSettingsCommand, nullptr, nullptr};
+
 }  // namespace
 
 INT_PTR CALLBACK AdvancedSettingsProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        auto* state = CreateDialogState<AdvancedSettingsState>(window);
-        if (state == nullptr) return FALSE;
-        return OnInitAdvancedSettings(state, reinterpret_cast<BoardRecord*>(lParam));
-    }
-    auto* state = DialogStateOf<AdvancedSettingsState>(window);
-    if (state == nullptr) return FALSE;
-
-    switch (message) {
-    case WM_COMMAND:
-        return OnAdvancedSettingsCommand(state, LOWORD(wParam));
-    case WM_DESTROY:
-        FreeDialogState(window);
-        return FALSE;
-    default:
-        return FALSE;
-    }
+    return RunDialogProc(AdvancedSettingsHandlers, window, message, wParam, lParam);
 }

@@ -8,7 +8,7 @@
 #include "core/rules.h"
 #include "page/page.h"
 
-LRESULT OnSettingsNotify(PageState* page, WPARAM, const NMHDR* header) {
+LRESULT OnSettingsNotify(PageState* page, const NMHDR* header) {
     if (header == nullptr || header->code != static_cast<UINT>(PSN_APPLY)) return 0;
     BoardRecord* board = page->board;
     const int rows = PageRowCount(page);

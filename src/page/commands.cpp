@@ -14,7 +14,7 @@
 #include "legacy/legacy.h"
 #include "page/choices.h"
 #include "page/page.h"
-#include "provider/tab_stops.h"
+#include "ui/tab_stops.h"
 #include "remap/remap.h"
 #include "resources/ids.h"
 
@@ -85,9 +85,9 @@ void OnAdvanced(PageState* page, int row) {
 }
 
 // Stores the board's friendly name for the board information tool and starts it.
-void OnSetDeviceInfo(PageState* page, HWND button) {
+void OnSetDeviceInfo(PageState* page) {
     if (!StoreSelectedBoardName(page->board)) return;
-    ShellExecuteA(button, "open", BoardToolProgram, nullptr, nullptr, SW_SHOW);
+    ShellExecuteA(GetDlgItem(page->dialogWindow, IDC_DEVICE_INFO), "open", BoardToolProgram, nullptr, nullptr, SW_SHOW);
 }
 
 // What the user chooses on a row: its interface, its mode and its auto toggle.
@@ -115,7 +115,7 @@ bool SameChoices(const RowChoices (&a)[MaxPageRows], const RowChoices (&b)[MaxPa
     return true;
 }
 
-INT_PTR RunSettingsCommand(PageState* page, int id, HWND control) {
+INT_PTR RunSettingsCommand(PageState* page, int id) {
     if (id == IDC_INTERFACE) {
         OnInterfaceChange(page, 0);
     } else if (id >= IDC_INTERFACE_FIRST && id <= IDC_INTERFACE_LAST) {
@@ -129,7 +129,7 @@ INT_PTR RunSettingsCommand(PageState* page, int id, HWND control) {
     } else if (id >= IDC_ADVANCED_FIRST && id <= IDC_ADVANCED_LAST) {
         OnAdvanced(page, id - IDC_ADVANCED_FIRST);
     } else if (id == IDC_DEVICE_INFO) {
-        OnSetDeviceInfo(page, control);
+        OnSetDeviceInfo(page);
     } else if (id == IDC_PORT_REMAP) {
         OpenDialog(page, IDD_PORT_REMAP, PortNameRemapProc);
     } else if (id == IDC_IO_REMAP) {
@@ -152,10 +152,10 @@ INT_PTR RunSettingsCommand(PageState* page, int id, HWND control) {
 
 // A command that changed a row's choice enables the sheet's Apply button, as on
 // every property page; focus changes and re-choosing the same item do not.
-INT_PTR OnSettingsCommand(PageState* page, int id, int, HWND control) {
+INT_PTR OnSettingsCommand(PageState* page, int id) {
     RowChoices before[MaxPageRows];
     TakeRowChoices(page, before);
-    const INT_PTR result = RunSettingsCommand(page, id, control);
+    const INT_PTR result = RunSettingsCommand(page, id);
     KeepRadioGroupsReachable(page->dialogWindow);
     RowChoices after[MaxPageRows];
     TakeRowChoices(page, after);

@@ -9,8 +9,8 @@
 #include "core/rules.h"
 #include "core/texts.h"
 #include "page/picture.h"
-#include "provider/dialog_state.h"
-#include "provider/tab_stops.h"
+#include "ui/dialog_proc.h"
+#include "ui/tab_stops.h"
 #include "resources/ids.h"
 
 void EnableControl(HWND control, bool enable) {
@@ -115,9 +115,7 @@ void MapSingleRow(PageState* page) {
     }
 }
 
-BOOL OnInitSettingsPage(PageState* page, const PROPSHEETPAGEA* sheetPage) {
-    page->board = reinterpret_cast<BoardRecord*>(sheetPage->lParam);
-    if (page->board == nullptr) return TRUE;
+INT_PTR OnInitSettingsPage(PageState* page) {
     switch (PageLayoutOf(page->board->deviceType)) {
     case PageLayout::Panel:
         MapPanelRows(page);
@@ -136,30 +134,16 @@ BOOL OnInitSettingsPage(PageState* page, const PROPSHEETPAGEA* sheetPage) {
     return TRUE;
 }
 
+BoardRecord* BoardOfSheetPage(LPARAM initParam) {
+    const auto* sheetPage = reinterpret_cast<const PROPSHEETPAGEA*>(initParam);
+    return sheetPage != nullptr ? reinterpret_cast<BoardRecord*>(sheetPage->lParam) : nullptr;
+}
+
+constexpr DialogHandlers<PageState> SettingsPageHandlers = {BoardOfSheetPage, OnInitSettingsPage, OnSettingsCommand,
+                                                            OnSettingsNotify, ReleasePagePicture};
+
 }  // namespace
 
 INT_PTR CALLBACK SettingsPageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        auto* page = CreateDialogState<PageState>(window);
-        if (page == nullptr) return FALSE;
-        return OnInitSettingsPage(page, reinterpret_cast<const PROPSHEETPAGEA*>(lParam));
-    }
-    auto* page = DialogStateOf<PageState>(window);
-    if (page == nullptr) return FALSE;
-
-    switch (message) {
-    case WM_COMMAND:
-        if (page->board == nullptr) return TRUE;
-        return OnSettingsCommand(page, LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
-    case WM_NOTIFY:
-        // Only PSN_APPLY is handled; the result 0 lets the sheet close.
-        if (page->board == nullptr) return FALSE;
-        return OnSettingsNotify(page, wParam, reinterpret_cast<const NMHDR*>(lParam));
-    case WM_DESTROY:
-        ReleasePagePicture(window);
-        FreeDialogState(window);
-        return FALSE;
-    default:
-        return FALSE;
-    }
+    return RunDialogProc(SettingsPageHandlers, window, message, wParam, lParam);
 }

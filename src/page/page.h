@@ -43,7 +43,7 @@ void LoadAndShowPorts(PageState* page);
 void ApplyToggleRules(PageState* page);
 
 // WM_NOTIFY of the page: PSN_APPLY takes the rows' modes into the record and marks it applied.
-LRESULT OnSettingsNotify(PageState* page, WPARAM wParam, const NMHDR* header);
+LRESULT OnSettingsNotify(PageState* page, const NMHDR* header);
 
 // WM_COMMAND of the page.
-INT_PTR OnSettingsCommand(PageState* page, int id, int code, HWND control);
+INT_PTR OnSettingsCommand(PageState* page, int id);
