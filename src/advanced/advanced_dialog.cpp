@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <strsafe.h>
 
+#include "core/port_values.h"
 #include "core/rules.h"
 #include "core/texts.h"
 #include "ui/dialog_proc.h"
@@ -214,7 +215,7 @@ void On55xTriggerMode(AdvancedSettingsState* state, PortSettings* slot) {
 BOOL OnAdvancedSettingsOk(AdvancedSettingsState* state) {
     SetTxTriggerLevel(state, ListLevel(state, IDC_ADV_TX_LIST));
     SetRxTriggerLevel(state, ListLevel(state, IDC_ADV_RX_LIST));
-    if (state->board != nullptr) SaveAdvancedSettings(state->board);
+    SaveAdvancedSettings(state->board, MessageBoxReporter(nullptr));
     EndDialog(state->dialogWindow, 1);
     return TRUE;
 }

@@ -24,13 +24,16 @@ void LoadPortSlot(BoardRecord* board, int row, const Reporter& reporter) {
     slot.flowControl10 = ReadDword(key.key, "HwAutoToggle_FlowControl_10", 0);
 }
 
-void SelectLoadedRow(BoardRecord* board, int row) {
-    if (IsPanelBoard(board->deviceType)) {
-        board->selectedPort = row;
-        return;
+PageBoard PageBoardOf(BoardRecord* board) {
+    return {board->ports, &board->selectedPort, board->deviceType, board->allEnable, autoToggleSigType, board->panelCount};
+}
+
+void OpenPageOnBoard(PageModel* model, BoardRecord* board, const Reporter& reporter) {
+    OpenPageModel(model, PageBoardOf(board));
+    for (int row = 0; row < model->view.rowCount; ++row) {
+        LoadPortSlot(board, row, reporter);
+        ShowLoadedRow(model, row);
     }
-    if (board->selectedPort < 0 || board->selectedPort > 32) board->selectedPort = 0;
-    if (board->allEnable != 0) board->selectedPort = row;
 }
 
 const PortWriter PageSaveWriter = {true, false, false, &NoticePageSaveCannotOpenKey};
@@ -88,4 +91,8 @@ bool WritePortSettings(BoardRecord* board, const PortWriter& writer, const Repor
         ok = ok && run.ok;
     }
     return ok;
+}
+
+bool SaveAdvancedSettings(BoardRecord* board, const Reporter& reporter) {
+    return WritePortSettings(board, AdvancedSaveWriter, reporter);
 }

@@ -6,41 +6,13 @@
 #include <strsafe.h>
 
 #include "core/catalogue.h"
+#include "core/port_values.h"
 #include "core/rules.h"
 #include "core/texts.h"
 #include "page/picture.h"
 #include "ui/dialog_proc.h"
 #include "ui/tab_stops.h"
 #include "resources/ids.h"
-
-void EnableControl(HWND control, bool enable) {
-    if (control != nullptr) EnableWindow(control, enable ? TRUE : FALSE);
-}
-
-void ShowControl(HWND control, bool show) {
-    if (control != nullptr) ShowWindow(control, show ? SW_SHOW : SW_HIDE);
-}
-
-int PageRowCount(const PageState* page) {
-    int rows = page->board->panelCount;
-    if (rows > MaxPageRows) rows = MaxPageRows;
-    return rows < 0 ? 0 : rows;
-}
-
-void ShowInterfaceState(PageState* page, int row, const PortSettings& slot) {
-    if (!ToggleButtonsShown(slot)) {
-        EnableControl(page->interfaceBoxes[row], true);
-        ShowControl(page->swRadios[row], false);
-        ShowControl(page->hwRadios[row], false);
-        ShowControl(page->autoToggleGroups[row], false);
-        HWND fixed = GetDlgItem(page->dialogWindow, IDC_AUTO_TOGGLE_FIXED);
-        ShowControl(fixed, true);
-        EnableControl(fixed, false);
-        CheckDlgButton(page->dialogWindow, IDC_AUTO_TOGGLE_FIXED, BST_CHECKED);
-    } else {
-        EnableControl(page->interfaceBoxes[row], false);
-    }
-}
 
 namespace {
 
@@ -53,21 +25,9 @@ void ShowModelLabel(PageState* page) {
     if (page->modelLabel != nullptr) SetWindowTextA(page->modelLabel, text);
 }
 
-// Rows of the 32-port layout start disabled; loading decides each row again.
-void Init32PortRows(PageState* page, int count) {
-    const PortSettings* selected = SelectedSlot(page->board);
-    for (int row = 0; row < count; ++row) {
-        if (selected != nullptr) ShowInterfaceState(page, row, *selected);
-        EnableControl(page->modeCombos[row], false);
-        EnableControl(page->swRadios[row], false);
-        EnableControl(page->hwRadios[row], false);
-        EnableControl(page->autoToggleGroups[row], false);
-    }
-}
-
 void MapPanelRows(PageState* page) {
     const uint32_t type = page->board->deviceType;
-    const int rows = PageRowCount(page);
+    const int rows = page->model.view.rowCount;
     page->uartLabel = Control(page, IDC_UART_PANEL);
     for (int row = 0; row < rows; ++row) {
         page->modeCombos[row] = Control(page, IDC_MODE_FIRST + row);
@@ -83,13 +43,12 @@ void MapPanelRows(PageState* page) {
         if (page->rowLabels[row] != nullptr) SetWindowTextA(page->rowLabels[row], caption);
     }
     page->modelLabel = Control(page, IDC_MODEL_PANEL);
-    if (Is32PortBoard(type)) Init32PortRows(page, rows);
 }
 
 void MapTwoPortRows(PageState* page) {
     page->uartLabel = Control(page, IDC_UART);
     page->modelLabel = Control(page, IDC_MODEL);
-    const int rows = PageRowCount(page);
+    const int rows = page->model.view.rowCount;
     for (int row = 0; row < rows; ++row) {
         page->modeCombos[row] = Control(page, IDC_MODE + row);
         page->interfaceBoxes[row] = Control(page, IDC_INTERFACE + row);
@@ -116,6 +75,7 @@ void MapSingleRow(PageState* page) {
 }
 
 INT_PTR OnInitSettingsPage(PageState* page) {
+    OpenPageOnBoard(&page->model, page->board, MessageBoxReporter(page->dialogWindow));
     switch (PageLayoutOf(page->board->deviceType)) {
     case PageLayout::Panel:
         MapPanelRows(page);
@@ -128,7 +88,7 @@ INT_PTR OnInitSettingsPage(PageState* page) {
         break;
     }
     ShowModelLabel(page);
-    LoadAndShowPorts(page);
+    ShowPageView(page);
     ShowPagePicture(page->dialogWindow);
     KeepRadioGroupsReachable(page->dialogWindow);
     return TRUE;

@@ -121,7 +121,7 @@ bool PlayInterface(Play* play, PageSession* page, int row, const std::string& va
 bool PlayMode(Play* play, PageSession* page, int row, const std::string& value) {
     const std::vector<std::string> texts = ModeTexts(*page, row);
     if (Same(value, ModeText(*page, row))) return true;
-    if (!page->row[row].modeEnabled) {
+    if (!PageModeOffered(page->model, row)) {
         return play->Refuse(RowLabel(row) + ": the mode box is disabled for " + InterfaceText(*page, row) +
                             "; allowed: " + ModeText(*page, row));
     }
@@ -457,9 +457,9 @@ bool PlayRequest(Play* play, const ChangeRequest& request) {
     for (int row : request.rows) rows.push_back({row, request.rowSettings});
     bool pageChanged = false;
     for (const ChangeRequest::Row& change : rows) {
-        if (change.row < 0 || change.row >= page.rows) {
+        if (change.row < 0 || change.row >= RowCount(page)) {
             return play->Refuse("there is no row " + std::to_string(change.row + 1) + " (the page shows " +
-                                std::to_string(page.rows) + ")");
+                                std::to_string(RowCount(page)) + ")");
         }
         const std::string before = RowShown(page, change.row);
         if (const Setting* s = Find(change.settings, "interface")) {

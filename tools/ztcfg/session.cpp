@@ -6,67 +6,31 @@
 #include "core/port_values.h"
 #include "core/registry.h"
 
-namespace {
-
-ToggleContext ContextOf(const BoardRecord* board) {
-    return {board->deviceType, board->allEnable, autoToggleSigType};
-}
-
-// The rules on the selected slot, shown on its row as the page shows them.
-void RunRules(PageSession* page) {
-    BoardRecord* board = page->board;
-    PortSettings* slot = SelectedSlot(board);
-    const int row = board->selectedPort;
-    if (slot == nullptr || row >= MaxRows) return;
-    const ToggleView view = ApplyToggleRulesTo(slot, ContextOf(board));
-    if (row >= page->rows) return;
-    page->row[row].swEnabled = view.swEnabled;
-    page->row[row].hwEnabled = view.hwEnabled;
-}
-
-bool ValidRow(const PageSession& page, int row) { return row >= 0 && row < page.rows; }
-
-}  // namespace
-
 void OpenPage(PageSession* page, BoardRecord* board) {
-    *page = {};
     page->board = board;
-    page->panel = PageLayoutOf(board->deviceType) == PageLayout::Panel;
-    page->rows = board->panelCount < 0 ? 0 : board->panelCount > MaxRows ? MaxRows : board->panelCount;
-    const Reporter silent = {};
-    for (int row = 0; row < page->rows; ++row) {
-        LoadPortSlot(board, row, silent);
-        bool selectable = true;
-        const ChoiceList& modes = ModeListFor(board->ports[row].portType, &selectable);
-        page->row[row] = {&modes, ChoicePositionOf(modes, board->ports[row].portMode), selectable, false, false};
-        SelectLoadedRow(board, row);
-        RunRules(page);
-    }
+    OpenPageOnBoard(&page->model, board, {});
 }
 
-bool InterfaceOffered(const PageSession& page, int row) {
-    return ValidRow(page, row) && InterfaceChoosable(page.panel, page.board->ports[row]);
-}
+int RowCount(const PageSession& page) { return page.model.view.rowCount; }
 
-bool SwOffered(const PageSession& page, int row) {
-    return ValidRow(page, row) && ToggleButtonsShown(page.board->ports[row]) && page.row[row].swEnabled;
-}
-
-bool HwOffered(const PageSession& page, int row) {
-    return ValidRow(page, row) && ToggleButtonsShown(page.board->ports[row]) && page.row[row].hwEnabled;
-}
+bool InterfaceOffered(const PageSession& page, int row) { return PageInterfaceOffered(page.model, row); }
+bool SwOffered(const PageSession& page, int row) { return PageToggleOffered(page.model, row, false); }
+bool HwOffered(const PageSession& page, int row) { return PageToggleOffered(page.model, row, true); }
 
 std::string InterfaceText(const PageSession& page, int row) { return InterfaceNameOf(page.board->ports[row].portType); }
 
 std::string ModeText(const PageSession& page, int row) {
-    const RowState& state = page.row[row];
-    return ChoiceTextOf(state.modes->entries[state.modePosition].stringId);
+    const PageRowView& view = page.model.view.rows[row];
+    if (view.modes == nullptr || view.modePosition < 0 || static_cast<size_t>(view.modePosition) >= view.modes->count) {
+        return "none";
+    }
+    return ChoiceTextOf(view.modes->entries[view.modePosition].stringId);
 }
 
 std::vector<std::string> ModeTexts(const PageSession& page, int row) {
     std::vector<std::string> texts;
-    const ChoiceList& modes = *page.row[row].modes;
-    for (size_t i = 0; i < modes.count; ++i) texts.push_back(ChoiceTextOf(modes.entries[i].stringId));
+    const ChoiceList* modes = page.model.view.rows[row].modes;
+    for (size_t i = 0; modes != nullptr && i < modes->count; ++i) texts.push_back(ChoiceTextOf(modes->entries[i].stringId));
     return texts;
 }
 
@@ -86,48 +50,29 @@ std::vector<int> ChildrenOfRow(const BoardRecord* board, int row) {
 }
 
 bool ChooseRowInterface(PageSession* page, int row, uint32_t portType) {
-    if (!InterfaceOffered(*page, row)) return false;
-    InterfaceOutcome outcome = {};
-    PortSettings& slot = page->board->ports[row];
-    if (!ChooseInterface(&slot, static_cast<int32_t>(portType), &outcome)) return false;
-    RowState& state = page->row[row];
-    state.modes = outcome.modes;
-    state.modePosition = ChoicePositionOf(*outcome.modes, slot.portMode);
-    state.modeEnabled = outcome.modeBoxEnabled;
-    if (outcome.toggleButtons != Switch::Leave) {
-        state.swEnabled = state.hwEnabled = outcome.toggleButtons == Switch::On;
+    const size_t position = ChoicePositionOf(InterfaceList, portType);
+    if (!InterfaceOffered(*page, row) || static_cast<uint32_t>(InterfaceList.entries[position].value) != portType) {
+        return false;
     }
-    return true;
+    return ChoosePageInterface(&page->model, row, static_cast<long long>(position));
 }
 
 bool ChooseRowMode(PageSession* page, int row, size_t position) {
-    if (!ValidRow(*page, row) || !page->row[row].modeEnabled || position >= page->row[row].modes->count) return false;
-    page->row[row].modePosition = position;
-    page->board->selectedPort = row;
-    ChooseMode(&page->board->ports[row], static_cast<long long>(position));
-    RunRules(page);
+    if (!PageModeOffered(page->model, row) || position >= page->model.view.rows[row].modes->count) return false;
+    ChoosePageMode(&page->model, row, static_cast<long long>(position));
     return true;
 }
 
 bool ChooseRowToggle(PageSession* page, int row, bool hardware) {
-    if (!(hardware ? HwOffered(*page, row) : SwOffered(*page, row))) return false;
-    PortSettings& slot = page->board->ports[row];
-    if (hardware) {
-        ChooseHardwareToggle(&slot, autoToggleSigType);
-    } else {
-        ChooseSoftwareToggle(&slot);
-    }
+    if (!PageToggleOffered(page->model, row, hardware)) return false;
+    ChoosePageToggle(&page->model, row, hardware);
     return true;
 }
 
 bool PressPageOk(PageSession* page, bool write, const Reporter& reporter) {
-    BoardRecord* board = page->board;
-    for (int row = 0; row < page->rows; ++row) {
-        board->ports[row].portMode = AppliedModeAt(static_cast<long long>(page->row[row].modePosition));
-        if (!page->panel) RunRules(page);
-    }
-    board->applyState = ApplyStateApplied;
-    return !write || WritePortSettings(board, PageSaveWriter, reporter);
+    ApplyPage(&page->model);
+    page->board->applyState = ApplyStateApplied;
+    return !write || WritePortSettings(page->board, PageSaveWriter, reporter);
 }
 
 // ---------------------------------------------------------------- Advanced Settings

@@ -7,28 +7,17 @@
 
 #include "core/board.h"
 #include "core/legacy_values.h"
+#include "core/page_model.h"
 #include "core/report.h"
 #include "core/rules.h"
 
-constexpr int MaxRows = 16;
-
-// One row of the page as it stands.
-struct RowState {
-    const ChoiceList* modes;
-    size_t modePosition;  // the mode box's selection
-    bool modeEnabled;
-    bool swEnabled;
-    bool hwEnabled;
-};
-
-// The page opened on a board: loading done, rules run.
+// The page opened on a board: its model, loaded as the page loads it.
 struct PageSession {
     BoardRecord* board;
-    int rows;
-    bool panel;
-    RowState row[MaxRows];
+    PageModel model;
 };
 void OpenPage(PageSession* page, BoardRecord* board);
+int RowCount(const PageSession& page);
 
 // What a row offers now.
 bool InterfaceOffered(const PageSession& page, int row);
