@@ -146,7 +146,7 @@ bool PlayToggle(Play* play, PageSession* page, int row, const std::string& value
 
 // The dialog's state that a choice may change, to tell whether anything did.
 std::string Shown(const AdvancedSession& dialog) {
-    return FlowText(dialog) + "|" + LevelText(dialog.tx) + "|" + LevelText(dialog.rx) + "|" +
+    return FlowText(dialog) + "|" + LevelText(TriggerList(dialog, true)) + "|" + LevelText(TriggerList(dialog, false)) + "|" +
            (Mode55xOn(dialog) ? "on" : "off");
 }
 
@@ -184,14 +184,14 @@ bool PlayAdvanced(Play* play, PageSession* page, int row, const std::vector<Sett
     for (bool transmit : {true, false}) {
         const Setting* s = Find(settings, transmit ? "tx-trigger" : "rx-trigger");
         if (s == nullptr) continue;
-        const TriggerChoice& list = transmit ? dialog.tx : dialog.rx;
+        const TriggerChoice& list = TriggerList(dialog, transmit);
         long level = 0;
         if (ParseNumber(s->value, &level) && level >= 0 && level <= 256 &&
             ChooseLevel(&dialog, transmit, static_cast<int>(level))) {
             continue;
         }
         std::vector<std::string> levels;
-        if (!transmit || dialog.txEnabled) {
+        if (TriggerListUsable(dialog, transmit)) {
             for (int i = 0; i < list.count; ++i) levels.push_back(std::to_string(list.levels[i]));
         } else {
             levels.push_back(LevelText(list));

@@ -52,8 +52,8 @@ std::vector<RowValues> ReadRowValues(FoundBoard* found) {
             dialogPage.board = &dialogCopy;
             AdvancedSession dialog = {};
             OpenAdvanced(&dialog, &dialogPage, row);
-            values.rxTrigger = LevelText(dialog.rx);
-            values.txTrigger = LevelText(dialog.tx);
+            values.rxTrigger = LevelText(TriggerList(dialog, false));
+            values.txTrigger = LevelText(TriggerList(dialog, true));
             values.flow = FlowText(dialog);
             values.mode55x = Mode55xOn(dialog) ? "on" : "off";
         }
