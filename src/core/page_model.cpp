@@ -58,7 +58,7 @@ void ApplyToggleRules(PageModel* model) {
     const int32_t row = *model->board.selectedPort;
     if (row < 0 || row >= MaxPortSlots || row >= MaxPageRows) return;
     const PageBoard& board = model->board;
-    const ToggleView rules = ApplyToggleRulesTo(&model->board.ports[row], {board.deviceType, board.allEnable, board.sigType});
+    const ToggleView rules = DecideToggleRules(&model->board.ports[row], {board.deviceType, board.allEnable, board.sigType});
     if (row >= model->view.rowCount) return;  // a slot without a row: nothing shows it
     PageRowView& view = model->view.rows[row];
     view.swEnabled = SwitchOf(rules.swEnabled);

@@ -71,16 +71,17 @@ struct ToggleView {
 
 // Runs the auto-toggle and enabling rules on a slot: sets toggleEnableMask and
 // may change outputControl and flowControl10; returns what the row shows.
-ToggleView ApplyToggleRulesTo(PortSettings* slot, const ToggleContext& context);
+ToggleView DecideToggleRules(PortSettings* slot, const ToggleContext& context);
 
 // Hardware auto toggle: with signal type 2 the driver wants exactly bit 2,
 // otherwise bit 2 stays clear.
 void ApplyHardwareToggleBits(PortSettings* slot, uint32_t sigType);
 // Bit 4: 16C105x mode exactly when the UART is a 105x and the 55x trigger mode is off.
 void Apply105xModeBit(PortSettings* slot);
-// RS-422 point to point always drives its transmitter.
+// RS-422 point to point: one transmitter on the line, always driving it.
+inline bool IsPointToPoint(const PortSettings& slot) { return slot.portType == PortRs422 && slot.portMode == 0; }
 inline void ApplyPointToPointRule(PortSettings* slot) {
-    if (slot->portType == PortRs422 && slot->portMode == 0) slot->outputControl = OutputSw;
+    if (IsPointToPoint(*slot)) slot->outputControl = OutputSw;
 }
 
 // A row's interface choice. False (nothing changes) for an interface that
@@ -149,8 +150,7 @@ uint32_t Rounded105xLevel(uint16_t level);
 // Flow control is for lines the port drives itself: not with the hardware
 // toggling the transmitter, not on RS-232, not on RS-422 point to point.
 inline bool FlowControlAllowed(const PortSettings& slot) {
-    return !(slot.outputControl == OutputHw || slot.portType == PortRs232 ||
-             (slot.portType == PortRs422 && slot.portMode == 0));
+    return !(slot.outputControl == OutputHw || slot.portType == PortRs232 || IsPointToPoint(slot));
 }
 // AutoRTS, AutoCTS and AutoXonXoff exclude each other, and each of them takes
 // over from the hardware auto toggle of the transmitter; leaving AutoXonXoff

@@ -70,7 +70,7 @@ TEST(ToggleRules, EnableCheckAndStoreForEachInterface) {
     for (const ToggleCase& c : cases) {
         SCOPED_TRACE(c.what);
         PortSettings slot = Slot(c.uart, c.portType, c.portMode, c.outputControl, c.flow);
-        const ToggleView view = ApplyToggleRulesTo(&slot, {c.type, c.allEnable, c.sig});
+        const ToggleView view = DecideToggleRules(&slot, {c.type, c.allEnable, c.sig});
         EXPECT_EQ(c.swEnabled, view.swEnabled);
         EXPECT_EQ(c.hwEnabled, view.hwEnabled);
         EXPECT_EQ(c.group, view.groupEnabled);
