@@ -7,18 +7,9 @@
 #include <vector>
 
 #include "core/advanced_model.h"
+#include "host_support.h"
 
 namespace {
-
-PortSettings Slot(uint32_t uart, uint32_t portType, uint32_t portMode, uint32_t outputControl, uint32_t flow) {
-    PortSettings slot = {};
-    slot.uartType = uart;
-    slot.portType = portType;
-    slot.portMode = portMode;
-    slot.outputControl = outputControl;
-    slot.flowControl10 = flow;
-    return slot;
-}
 
 constexpr AdvancedControl FlowBoxes[] = {AdvancedAutoRts, AdvancedAutoCts, AdvancedAutoXonXoff, AdvancedXonAny,
                                          AdvancedXoffRetransmit};

@@ -8,28 +8,14 @@
 #include "core/catalogue.h"
 #include "core/rules.h"
 #include "resources/resource.h"
+#include "host_support.h"
 
 namespace {
 
-constexpr uint32_t Standard8 = 0x45080000;  // standard board, HW auto toggle offered
-constexpr uint32_t NoHw4 = 0x4D040000;      // standard board without HW auto toggle
-constexpr uint32_t Panel4 = 0x4D040091;
-constexpr uint32_t Panel32 = 0x4D320000;
 constexpr uint32_t Legacy2S1P = 0x20100000;
 constexpr uint32_t Legacy1S1P = 0x10100000;
 constexpr uint32_t Legacy1S = 0x10000000;
 constexpr uint32_t Legacy1P = 0x50010000;
-
-PortSettings Slot(uint32_t uart, uint32_t portType, uint32_t portMode, uint32_t outputControl, uint32_t flow = 0) {
-    PortSettings slot = {};
-    slot.uartType = uart;
-    slot.portType = portType;
-    slot.portMode = portMode;
-    slot.outputControl = outputControl;
-    slot.flowControl10 = flow;
-    slot.hwPortType = HwPortTypeSelectable;
-    return slot;
-}
 
 std::vector<int> Levels(const TriggerChoice& choice) { return {choice.levels, choice.levels + choice.count}; }
 

@@ -6,14 +6,10 @@
 #include <string>
 
 #include "core/page_model.h"
+#include "host_support.h"
 
 namespace {
 
-constexpr uint32_t Standard8 = 0x45080000;  // standard board, HW auto toggle offered
-constexpr uint32_t NoHw4 = 0x4D040000;      // standard board without HW auto toggle
-constexpr uint32_t NoHw8 = 0x4D080000;
-constexpr uint32_t Panel4 = 0x4D040091;
-constexpr uint32_t Panel32 = 0x4D320000;
 
 struct Board {
     PortSettings ports[MaxPortSlots] = {};
@@ -29,19 +25,6 @@ void Open(PageModel* model, Board* board, uint32_t type, uint32_t allEnable, uin
         board->ports[row].portIndex = row;
         ShowLoadedRow(model, row);
     }
-}
-
-PortSettings Slot(uint32_t uart, uint32_t portType, uint32_t portMode, uint32_t mode55x, uint32_t outputControl,
-                  uint32_t flow, int32_t hwPortType = -1) {
-    PortSettings slot = {};
-    slot.uartType = uart;
-    slot.portType = portType;
-    slot.portMode = portMode;
-    slot.mode55x = mode55x;
-    slot.outputControl = outputControl;
-    slot.flowControl10 = flow;
-    slot.hwPortType = hwPortType;
-    return slot;
 }
 
 std::string Shown(Switch value) { return value == Switch::On ? "on" : value == Switch::Off ? "off" : "-"; }
@@ -82,16 +65,16 @@ void RunRuleCase(const RuleCase& c) {
 TEST(PageModel, ToggleRulesShownAndStored) {
     // clang-format off
     const RuleCase cases[] = {
-        // what                                   type  allEn sig  uart pt pm 55x oc flow              swE    hwE    swC    hwC    oc  flow
-        {"RS-422 point to point (stored as SW)", Standard8, 0, 1, Slot(1, 1, 0, 0, 2, 0x00F), "off", "off", "off", "off", 1, 0x10},
-        {"RS-422 mode 5 changes nothing",        Standard8, 0, 1, Slot(0, 1, 5, 0, 1, 0x000), "on",  "off", "on",  "off", 1, 0x00},
-        {"55x trigger mode clears bit 4",        Standard8, 0, 2, Slot(1, 2, 0, 1, 2, 0x010), "on",  "on",  "off", "on",  2, 0x04},
-        {"signal type 2 offers HW on it anyway", NoHw8,     0, 2, Slot(1, 1, 1, 0, 0, 0x000), "off", "on",  "off", "on",  2, 0x14},
-        {"a panel row follows the same rules",   Panel4,    0, 1, Slot(1, 2, 1, 0, 2, 0x004), "on",  "on",  "off", "on",  2, 0x10},
-        {"A+ panel RS-485 off becomes SW",       Panel4,    1, 1, Slot(1, 2, 0, 0, 0, 0x03),  "on",  "on",  "on",  "-",   1, 0x10},
-        {"A+ panel RS-422 point to point",       Panel4,    1, 1, Slot(1, 1, 0, 0, 2, 0x04),  "off", "off", "off", "off", 1, 0x14},
-        {"A+ standard RS-485 off: nothing shown",NoHw4,     1, 1, Slot(1, 2, 0, 0, 0, 0x04),  "on",  "on",  "-",   "-",   1, 0x10},
-        {"A+ 550 has no HW",                     NoHw4,     1, 1, Slot(0, 2, 1, 0, 2, 0x00),  "on",  "off", "-",   "on",  2, 0x00},
+        // what                                   type  allEn sig       uart pt pm oc flow  hw 55x   swE    hwE    swC    hwC    oc  flow
+        {"RS-422 point to point (stored as SW)", Standard8, 0, 1, Slot(1, 1, 0, 2, 0x00F, -1, 0), "off", "off", "off", "off", 1, 0x10},
+        {"RS-422 mode 5 changes nothing",        Standard8, 0, 1, Slot(0, 1, 5, 1, 0x000, -1, 0), "on",  "off", "on",  "off", 1, 0x00},
+        {"55x trigger mode clears bit 4",        Standard8, 0, 2, Slot(1, 2, 0, 2, 0x010, -1, 1), "on",  "on",  "off", "on",  2, 0x04},
+        {"signal type 2 offers HW on it anyway", NoHw8,     0, 2, Slot(1, 1, 1, 0, 0x000, -1, 0), "off", "on",  "off", "on",  2, 0x14},
+        {"a panel row follows the same rules",   Panel4,    0, 1, Slot(1, 2, 1, 2, 0x004, -1, 0), "on",  "on",  "off", "on",  2, 0x10},
+        {"A+ panel RS-485 off becomes SW",       Panel4,    1, 1, Slot(1, 2, 0, 0, 0x03, -1, 0),  "on",  "on",  "on",  "-",   1, 0x10},
+        {"A+ panel RS-422 point to point",       Panel4,    1, 1, Slot(1, 1, 0, 2, 0x04, -1, 0),  "off", "off", "off", "off", 1, 0x14},
+        {"A+ standard RS-485 off: nothing shown",NoHw4,     1, 1, Slot(1, 2, 0, 0, 0x04, -1, 0),  "on",  "on",  "-",   "-",   1, 0x10},
+        {"A+ 550 has no HW",                     NoHw4,     1, 1, Slot(0, 2, 1, 2, 0x00, -1, 0),  "on",  "off", "-",   "on",  2, 0x00},
     };
     // clang-format on
     for (const RuleCase& c : cases) RunRuleCase(c);
@@ -102,7 +85,7 @@ TEST(PageModel, InterfaceChoiceAcrossUartsAndLayouts) {
         SCOPED_TRACE("16C550 whose interface software chooses: the fixed indicator, a usable interface box");
         Board board;
         PageModel model;
-        Open(&model, &board, Standard8, 0, 1, 1, Slot(0, PortRs232, 0, 0, 0, 0, HwPortTypeSelectable));
+        Open(&model, &board, Standard8, 0, 1, 1, Slot(0, PortRs232, 0, 0, 0, HwPortTypeSelectable, 0));
         const PageRowView& row = model.view.rows[0];
         EXPECT_TRUE(model.view.fixedToggleShown);
         EXPECT_TRUE(row.togglesHidden);
@@ -136,7 +119,7 @@ TEST(PageModel, InterfaceChoiceAcrossUartsAndLayouts) {
         SCOPED_TRACE("16C105x: the interface is the driver's, its box disabled");
         Board board;
         PageModel model;
-        Open(&model, &board, Standard8, 0, 1, 1, Slot(1, PortRs422, 1, 0, OutputSw, 0, HwPortTypeSelectable));
+        Open(&model, &board, Standard8, 0, 1, 1, Slot(1, PortRs422, 1, OutputSw, 0, HwPortTypeSelectable, 0));
         EXPECT_EQ(Switch::Off, model.view.rows[0].interfaceEnabled);
         EXPECT_FALSE(PageInterfaceOffered(model, 0));
         EXPECT_TRUE(PageToggleOffered(model, 0, true));
@@ -147,7 +130,7 @@ TEST(PageModel, InterfaceChoiceAcrossUartsAndLayouts) {
         SCOPED_TRACE("panel layout: the interface box only shows the name");
         Board board;
         PageModel model;
-        Open(&model, &board, Panel4, 0, 1, 4, Slot(0, PortRs485, 0, 0, OutputSw, 0, HwPortTypeSelectable));
+        Open(&model, &board, Panel4, 0, 1, 4, Slot(0, PortRs485, 0, OutputSw, 0, HwPortTypeSelectable, 0));
         for (int row = 0; row < 4; ++row) {
             EXPECT_FALSE(PageInterfaceOffered(model, row)) << row;
             EXPECT_EQ(Switch::On, model.view.rows[row].modeEnabled) << row;
@@ -162,7 +145,7 @@ TEST(PageModel, ThirtyTwoPortRowsAndTheSelectedSlot) {
     Board board;
     board.selectedPort = 40;  // outside the slots: brought back to 0
     PageModel model;
-    Open(&model, &board, Panel32, 0, 1, 4, Slot(1, PortRs485, 1, 0, OutputHw, 0));
+    Open(&model, &board, Panel32, 0, 1, 4, Slot(1, PortRs485, 1, OutputHw, 0, -1, 0));
     EXPECT_EQ(3, board.selectedPort);  // panel boards select each row as it loads
     for (int row = 0; row < 4; ++row) {
         EXPECT_EQ(Switch::On, model.view.rows[row].modeEnabled) << row;
@@ -172,13 +155,13 @@ TEST(PageModel, ThirtyTwoPortRowsAndTheSelectedSlot) {
 
     Board standard;
     standard.selectedPort = 40;
-    Open(&model, &standard, Standard8, 0, 1, 1, Slot(1, PortRs485, 1, 0, OutputHw, 0));
+    Open(&model, &standard, Standard8, 0, 1, 1, Slot(1, PortRs485, 1, OutputHw, 0, -1, 0));
     EXPECT_EQ(0, standard.selectedPort);
     standard.selectedPort = 5;
-    Open(&model, &standard, Standard8, 0, 1, 1, Slot(1, PortRs485, 1, 0, OutputHw, 0));
+    Open(&model, &standard, Standard8, 0, 1, 1, Slot(1, PortRs485, 1, OutputHw, 0, -1, 0));
     EXPECT_EQ(5, standard.selectedPort);  // a slot without a row: its rules show nowhere
     EXPECT_EQ(Switch::Leave, model.view.rows[0].hwEnabled);
-    Open(&model, &standard, Standard8, 1, 1, 1, Slot(1, PortRs485, 1, 0, OutputHw, 0));
+    Open(&model, &standard, Standard8, 1, 1, 1, Slot(1, PortRs485, 1, OutputHw, 0, -1, 0));
     EXPECT_EQ(0, standard.selectedPort);  // ALL_Enable: the row just loaded
     EXPECT_EQ(Switch::On, model.view.rows[0].hwEnabled);
 }
@@ -186,7 +169,7 @@ TEST(PageModel, ThirtyTwoPortRowsAndTheSelectedSlot) {
 TEST(PageModel, ToggleButtonsAndApply) {
     Board board;
     PageModel model;
-    Open(&model, &board, Panel4, 0, 1, 4, Slot(1, PortRs485, 1, 0, OutputHw, 0));
+    Open(&model, &board, Panel4, 0, 1, 4, Slot(1, PortRs485, 1, OutputHw, 0, -1, 0));
     ChoosePageToggle(&model, 1, false);
     EXPECT_EQ(Switch::On, model.view.rows[1].swChecked);
     EXPECT_EQ(Switch::Off, model.view.rows[1].hwChecked);
@@ -210,7 +193,7 @@ TEST(PageModel, ToggleButtonsAndApply) {
     for (uint32_t type : {Panel4, Standard8}) {
         SCOPED_TRACE(type);
         Board multidrop;
-        Open(&model, &multidrop, type, 0, 1, 1, Slot(1, PortRs422, 1, 0, OutputHw, 0));
+        Open(&model, &multidrop, type, 0, 1, 1, Slot(1, PortRs422, 1, OutputHw, 0, -1, 0));
         model.view.rows[0].modePosition = 0;  // point to point
         ApplyPage(&model);
         EXPECT_EQ(type == Panel4 ? OutputHw : OutputOff, multidrop.ports[0].outputControl);
