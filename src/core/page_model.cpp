@@ -171,3 +171,24 @@ void ApplyPage(PageModel* model) {
         if (!panel) ApplyToggleRules(model);
     }
 }
+
+PageChoices PageChoicesOf(const PageModel& model) {
+    PageChoices choices = {};
+    for (int row = 0; row < model.view.rowCount; ++row) {
+        const PortSettings& slot = model.board.ports[row];
+        choices.portType[row] = slot.portType;
+        choices.portMode[row] = slot.portMode;
+        choices.outputControl[row] = slot.outputControl;
+    }
+    return choices;
+}
+
+bool SamePageChoices(const PageChoices& a, const PageChoices& b) {
+    for (int row = 0; row < MaxPageRows; ++row) {
+        if (a.portType[row] != b.portType[row] || a.portMode[row] != b.portMode[row] ||
+            a.outputControl[row] != b.outputControl[row]) {
+            return false;
+        }
+    }
+    return true;
+}

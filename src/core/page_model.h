@@ -81,6 +81,17 @@ bool PageInterfaceOffered(const PageModel& model, int row);
 bool PageModeOffered(const PageModel& model, int row);
 bool PageToggleOffered(const PageModel& model, int row, bool hardware);
 
+// What the user chooses on each row: its interface, its mode and its auto
+// toggle. A command or dialog that changes them enables the sheet's Apply
+// button; focus changes and re-choosing the same item do not.
+struct PageChoices {
+    uint32_t portType[MaxPageRows];
+    uint32_t portMode[MaxPageRows];
+    uint32_t outputControl[MaxPageRows];
+};
+PageChoices PageChoicesOf(const PageModel& model);
+bool SamePageChoices(const PageChoices& a, const PageChoices& b);
+
 // OK or Apply (PSN_APPLY): every row's mode selection into its slot, with the
 // rules after each row except on panel boards. The caller marks the record
 // applied; the save at release then stores every child's slot.

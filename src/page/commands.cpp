@@ -44,31 +44,6 @@ void OnSetDeviceInfo(PageState* page) {
     ShellExecuteA(GetDlgItem(page->dialogWindow, IDC_DEVICE_INFO), "open", BoardToolProgram, nullptr, nullptr, SW_SHOW);
 }
 
-// What the user chooses on a row: its interface, its mode and its auto toggle.
-struct RowChoices {
-    uint32_t portType;
-    uint32_t portMode;
-    uint32_t outputControl;
-};
-
-void TakeRowChoices(const PageState* page, RowChoices (&choices)[MaxPageRows]) {
-    const int rows = page->model.view.rowCount;
-    for (int row = 0; row < MaxPageRows; ++row) {
-        const PortSettings* slot = row < rows && row < MaxPortSlots ? &page->board->ports[row] : nullptr;
-        choices[row] = slot != nullptr ? RowChoices{slot->portType, slot->portMode, slot->outputControl} : RowChoices{};
-    }
-}
-
-bool SameChoices(const RowChoices (&a)[MaxPageRows], const RowChoices (&b)[MaxPageRows]) {
-    for (int row = 0; row < MaxPageRows; ++row) {
-        if (a[row].portType != b[row].portType || a[row].portMode != b[row].portMode ||
-            a[row].outputControl != b[row].outputControl) {
-            return false;
-        }
-    }
-    return true;
-}
-
 INT_PTR RunSettingsCommand(PageState* page, int id) {
     PageModel* model = &page->model;
     if (id == IDC_INTERFACE || (id >= IDC_INTERFACE_FIRST && id <= IDC_INTERFACE_LAST)) {
@@ -105,13 +80,12 @@ INT_PTR RunSettingsCommand(PageState* page, int id) {
 // A command that changed a row's choice enables the sheet's Apply button, as on
 // every property page; focus changes and re-choosing the same item do not.
 INT_PTR OnSettingsCommand(PageState* page, int id) {
-    RowChoices before[MaxPageRows];
-    TakeRowChoices(page, before);
+    const PageChoices before = PageChoicesOf(page->model);
     const INT_PTR result = RunSettingsCommand(page, id);
     KeepRadioGroupsReachable(page->dialogWindow);
-    RowChoices after[MaxPageRows];
-    TakeRowChoices(page, after);
-    if (!SameChoices(before, after)) PropSheet_Changed(GetParent(page->dialogWindow), page->dialogWindow);
+    if (!SamePageChoices(before, PageChoicesOf(page->model))) {
+        PropSheet_Changed(GetParent(page->dialogWindow), page->dialogWindow);
+    }
     return result;
 }
 

@@ -170,7 +170,12 @@ TEST(PageModel, ToggleButtonsAndApply) {
     Board board;
     PageModel model;
     Open(&model, &board, Panel4, 0, 1, 4, Slot(1, PortRs485, 1, OutputHw, 0, -1, 0));
+    // Re-choosing what a row shows is no change for the Apply button; a new toggle is.
+    const PageChoices opened = PageChoicesOf(model);
+    ChoosePageMode(&model, 1, 1);
+    EXPECT_TRUE(SamePageChoices(opened, PageChoicesOf(model)));
     ChoosePageToggle(&model, 1, false);
+    EXPECT_FALSE(SamePageChoices(opened, PageChoicesOf(model)));
     EXPECT_EQ(Switch::On, model.view.rows[1].swChecked);
     EXPECT_EQ(Switch::Off, model.view.rows[1].hwChecked);
     EXPECT_EQ(OutputSw, board.ports[1].outputControl);
