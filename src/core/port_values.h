@@ -16,9 +16,7 @@ void OpenPageOnBoard(PageModel* model, BoardRecord* board, const Reporter& repor
 
 // What tells the two writers apart.
 struct PortWriter {
-    bool writePortType;        // the page save stores PortType (when hwPortType is 3)
-    bool portNameFirst;        // the advanced save checks PortName before writing
-    bool round105xLevels;      // the advanced save rounds RxFifo_10/TxFifo_10 down to multiples of 8
+    PortSaveKind kind;         // what is stored, in which order
     const Notice* openFailed;  // when a child key cannot be opened
 };
 extern const PortWriter PageSaveWriter;

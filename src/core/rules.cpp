@@ -271,6 +271,34 @@ uint32_t AppliedModeAt(long long position) {
     return static_cast<uint32_t>(mode);
 }
 
+// ---------------------------------------------------------------- the port saves
+
+namespace {
+
+void Add(PortSave* save, const char* name, uint32_t value) {
+    if (save->count < MaxPortSaveSteps) save->steps[save->count++] = {name, value};
+}
+
+}  // namespace
+
+PortSave PortSaveOf(PortSettings* slot, const PortSaveKind& kind) {
+    PortSave save = {};
+    if (kind.portNameFirst) Add(&save, nullptr, 0);
+    if (kind.writePortType && slot->hwPortType == HwPortTypeSelectable) Add(&save, "PortType", slot->portType);
+    Add(&save, "PortMode", slot->portMode);
+    ApplyPointToPointRule(slot);
+    Add(&save, "OutputControl", slot->outputControl);
+    Add(&save, "RxFifo", slot->rxFifo);
+    Add(&save, "TxFifo", slot->txFifo);
+    Add(&save, "RxFifo_10", kind.round105xLevels ? Rounded105xLevel(slot->rxFifo10) : slot->rxFifo10);
+    Add(&save, "TxFifo_10", kind.round105xLevels ? Rounded105xLevel(slot->txFifo10) : slot->txFifo10);
+    Add(&save, "Mode_55x", slot->mode55x);
+    if (!kind.portNameFirst) Add(&save, nullptr, 0);
+    Apply105xModeBit(slot);
+    Add(&save, "HwAutoToggle_FlowControl_10", slot->flowControl10);
+    return save;
+}
+
 // ---------------------------------------------------------------- trigger levels
 
 namespace {

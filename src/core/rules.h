@@ -110,6 +110,31 @@ inline bool ToggleButtonsShown(const PortSettings& slot) {
     return !(slot.uartType == Uart550 && slot.hwPortType == HwPortTypeSelectable);
 }
 
+// ---------------------------------------------------------------- the port saves
+
+// What tells the page's save at release and the advanced save apart.
+struct PortSaveKind {
+    bool writePortType;    // the page save stores PortType (when hwPortType is 3)
+    bool portNameFirst;    // the advanced save checks PortName before writing
+    bool round105xLevels;  // the advanced save rounds RxFifo_10/TxFifo_10 down to multiples of 8
+};
+constexpr PortSaveKind PageSave = {true, false, false};
+constexpr PortSaveKind AdvancedSave = {false, true, true};
+
+// One step of a port's save: a value to write, or (name null) the check of the port's PortName.
+struct PortSaveStep {
+    const char* name;
+    uint32_t value;
+};
+constexpr int MaxPortSaveSteps = 10;
+struct PortSave {
+    PortSaveStep steps[MaxPortSaveSteps];
+    int count;
+};
+// What a save stores into one child's key from its slot, in the order it
+// writes; the slot takes the RS-422 point-to-point and bit 4 rules on the way.
+PortSave PortSaveOf(PortSettings* slot, const PortSaveKind& kind);
+
 // ---------------------------------------------------------------- trigger levels
 
 inline bool Is105x(const PortSettings& slot) { return slot.uartType != Uart550; }

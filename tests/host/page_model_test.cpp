@@ -206,3 +206,39 @@ TEST(PageModel, ToggleButtonsAndApply) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string Steps(const PortSave& save) {
+    std::string text;
+    for (int i = 0; i < save.count; ++i) {
+        const PortSaveStep& step = save.steps[i];
+        text += step.name == nullptr ? std::string("(PortName)") : std::string(step.name) + "=" + std::to_string(step.value);
+        text += i + 1 < save.count ? " " : "";
+    }
+    return text;
+}
+
+TEST(PortSave, WhatEachSaveStoresAndInWhichOrder) {
+    // The save at release: PortType only where software chooses the interface,
+    // levels as they are, the PortName check before the flow value.
+    PortSettings slot = Slot(1, PortRs422, 0, OutputOff, 0x4, HwPortTypeSelectable);
+    slot.rxFifo10 = 100;
+    slot.txFifo10 = 252;
+    slot.rxFifo = 8;
+    slot.txFifo = 14;
+    EXPECT_EQ("PortType=1 PortMode=0 OutputControl=1 RxFifo=8 TxFifo=14 RxFifo_10=100 TxFifo_10=252 Mode_55x=0 "
+              "(PortName) HwAutoToggle_FlowControl_10=20",
+              Steps(PortSaveOf(&slot, PageSave)));
+    EXPECT_EQ(OutputSw, slot.outputControl);  // point to point drives its transmitter
+
+    // The advanced save: the PortName check first, no PortType, 16C105x levels rounded down to multiples of 8.
+    slot = Slot(1, PortRs485, 1, OutputHw, 0x14, 2, 1);
+    slot.rxFifo10 = 100;
+    slot.txFifo10 = 252;
+    EXPECT_EQ("(PortName) PortMode=1 OutputControl=2 RxFifo=0 TxFifo=0 RxFifo_10=96 TxFifo_10=248 Mode_55x=1 "
+              "HwAutoToggle_FlowControl_10=4",
+              Steps(PortSaveOf(&slot, AdvancedSave)));
+}
+
+}  // namespace
