@@ -115,6 +115,24 @@ TEST_F(ConfiguratorTest, SetStoresWhatThePageAndItsDialogsStore) {
         });
     }
     {
+        // The advanced save rounds 252 down to 248 and the page's save at
+        // release stores 252 as it is: only Advanced OK before page OK keeps 252.
+        SCOPED_TRACE("16C1053A RS-485 with HW: a mode and a transmit level, Advanced OK before page OK");
+        tb::BoardSpec spec{.deviceType = 0x45040000, .ports = 4};
+        spec.common.dwords = {{"UartType", 2}, {"PortType", 2}, {"OutputControl", 2}, {"PortMode", 0}};
+        std::vector<std::string> changed;
+        Twin(spec, {"1", "mode=Echo", "tx-trigger=252"}, [](OpenedPage& opened) {
+            EXPECT_TRUE(tbt::SelectText(opened.page, IDC_MODE, "Echo"));
+            Advanced(opened, IDC_ADVANCED, [](HWND dialog) {
+                EXPECT_TRUE(tbt::SelectText(dialog, IDC_ADV_TX_LIST, "252"));
+            });
+            EXPECT_TRUE(tbt::PressOk(opened.sheet));
+        }, &changed);
+        EXPECT_NE(std::find(changed.begin(), changed.end(),
+                            "value added: HKLM\\child 0 value \"TxFifo_10\" = REG_DWORD 0xfc"),
+                  changed.end());
+    }
+    {
         SCOPED_TRACE("16C1053A RS-485 with SW: flow control and its option");
         tb::BoardSpec spec{.deviceType = 0x45040000, .ports = 4};
         spec.common.dwords = {{"UartType", 2}, {"PortType", 2}, {"OutputControl", 1}, {"HwAutoToggle_FlowControl_10", 0x1}};

@@ -7,7 +7,3 @@
 
 INT_PTR CALLBACK AdvancedSettingsProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Writes every child port's settings from its slot, the trigger levels of
-// 16C105x ports rounded down to multiples of 8; PortType is left alone and the
-// record stays in use. Returns 1 whatever happened.
-int SaveAdvancedSettings(BoardRecord* board);

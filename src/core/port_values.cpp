@@ -24,17 +24,20 @@ void LoadPortSlot(BoardRecord* board, int row, const Reporter& reporter) {
     slot.flowControl10 = ReadDword(key.key, "HwAutoToggle_FlowControl_10", 0);
 }
 
-void SelectLoadedRow(BoardRecord* board, int row) {
-    if (IsPanelBoard(board->deviceType)) {
-        board->selectedPort = row;
-        return;
-    }
-    if (board->selectedPort < 0 || board->selectedPort > 32) board->selectedPort = 0;
-    if (board->allEnable != 0) board->selectedPort = row;
+PageBoard PageBoardOf(BoardRecord* board) {
+    return {board->ports, &board->selectedPort, board->deviceType, board->allEnable, autoToggleSigType, board->panelCount};
 }
 
-const PortWriter PageSaveWriter = {true, false, false, &NoticePageSaveCannotOpenKey};
-const PortWriter AdvancedSaveWriter = {false, true, true, &NoticeAdvancedSaveCannotOpenKey};
+void OpenPageOnBoard(PageModel* model, BoardRecord* board, const Reporter& reporter) {
+    OpenPageModel(model, PageBoardOf(board));
+    for (int row = 0; row < model->view.rowCount; ++row) {
+        LoadPortSlot(board, row, reporter);
+        ShowLoadedRow(model, row);
+    }
+}
+
+const PortWriter PageSaveWriter = {PageSave, &NoticePageSaveCannotOpenKey};
+const PortWriter AdvancedSaveWriter = {AdvancedSave, &NoticeAdvancedSaveCannotOpenKey};
 
 namespace {
 
@@ -70,22 +73,20 @@ bool WritePortSettings(BoardRecord* board, const PortWriter& writer, const Repor
             return false;
         }
         WriteRun run = {key.key, reporter, true};
-        if (writer.portNameFirst) Check(&run);
-
-        PortSettings& slot = board->ports[slotIndex];
-        if (writer.writePortType && slot.hwPortType == HwPortTypeSelectable) Write(&run, "PortType", slot.portType);
-        Write(&run, "PortMode", slot.portMode);
-        ApplyPointToPointRule(&slot);
-        Write(&run, "OutputControl", slot.outputControl);
-        Write(&run, "RxFifo", slot.rxFifo);
-        Write(&run, "TxFifo", slot.txFifo);
-        Write(&run, "RxFifo_10", writer.round105xLevels ? Rounded105xLevel(slot.rxFifo10) : slot.rxFifo10);
-        Write(&run, "TxFifo_10", writer.round105xLevels ? Rounded105xLevel(slot.txFifo10) : slot.txFifo10);
-        Write(&run, "Mode_55x", slot.mode55x);
-        if (!writer.portNameFirst) Check(&run);
-        Apply105xModeBit(&slot);
-        Write(&run, "HwAutoToggle_FlowControl_10", slot.flowControl10);
+        const PortSave save = PortSaveOf(&board->ports[slotIndex], writer.kind);
+        for (int step = 0; step < save.count; ++step) {
+            const PortSaveStep& s = save.steps[step];
+            if (s.name == nullptr) {
+                Check(&run);
+            } else {
+                Write(&run, s.name, s.value);
+            }
+        }
         ok = ok && run.ok;
     }
     return ok;
+}
+
+bool SaveAdvancedSettings(BoardRecord* board, const Reporter& reporter) {
+    return WritePortSettings(board, AdvancedSaveWriter, reporter);
 }

@@ -2,22 +2,21 @@
 // two writers, the page save and the advanced save.
 #pragma once
 #include "core/board.h"
+#include "core/page_model.h"
 #include "core/report.h"
 
 // Reads row `row`'s child key into its slot, with the defaults for absent
 // values; reports the load notice when the key cannot be opened.
 void LoadPortSlot(BoardRecord* board, int row, const Reporter& reporter);
 
-// After row `row` was loaded: the slot the page runs the auto-toggle rules on
-// (selectedPort) is the row itself on panel boards and with ALL_Enable; else it
-// stays, brought back to 0 when it is outside 0..32.
-void SelectLoadedRow(BoardRecord* board, int row);
+// The page's model opened on the board, every row's slot loaded from its
+// child as the page loads them when it opens.
+PageBoard PageBoardOf(BoardRecord* board);
+void OpenPageOnBoard(PageModel* model, BoardRecord* board, const Reporter& reporter);
 
 // What tells the two writers apart.
 struct PortWriter {
-    bool writePortType;        // the page save stores PortType (when hwPortType is 3)
-    bool portNameFirst;        // the advanced save checks PortName before writing
-    bool round105xLevels;      // the advanced save rounds RxFifo_10/TxFifo_10 down to multiples of 8
+    PortSaveKind kind;         // what is stored, in which order
     const Notice* openFailed;  // when a child key cannot be opened
 };
 extern const PortWriter PageSaveWriter;
@@ -27,3 +26,8 @@ extern const PortWriter AdvancedSaveWriter;
 // whose key cannot be opened. Changes the slots by the RS-422 and bit 4 rules.
 // True when every child was written without a failure.
 bool WritePortSettings(BoardRecord* board, const PortWriter& writer, const Reporter& reporter);
+
+// OK of Advanced Settings: every child's settings from its slot, the trigger
+// levels of 16C105x ports rounded down to multiples of 8; PortType is left
+// alone and the record stays in use. True when every child was written.
+bool SaveAdvancedSettings(BoardRecord* board, const Reporter& reporter);

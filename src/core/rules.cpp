@@ -49,32 +49,42 @@ const char* InterfaceNameOf(uint32_t portType) {
     return InterfaceDisplayNames[ChoicePositionOf(InterfaceList, portType)];
 }
 
-const ChoiceList& ModeListFor(uint32_t portType, bool* selectable) {
-    *selectable = true;
-    switch (portType) {
-    case PortRs422:
-        return Rs422ModeList;
-    case PortRs485:
-        return Rs485ModeList;
-    case PortUnknown:
-        return Rs232ModeList;
-    default:
-        *selectable = false;
-        return Rs232ModeList;
+namespace {
+
+// Each interface's mode list; whether a user can choose the interface; whether
+// the row's mode box can be used with it. Any other value is shown as "No Panel".
+struct InterfaceModes {
+    uint32_t portType;
+    const ChoiceList* modes;
+    bool chosen;
+    bool modeSelectable;
+};
+constexpr InterfaceModes InterfaceModeTable[] = {
+    {PortRs232, &Rs232ModeList, true, false},
+    {PortRs422, &Rs422ModeList, true, true},
+    {PortRs485, &Rs485ModeList, true, true},
+    {PortUnknown, &Rs232ModeList, false, true},
+    {PortNoPanel, &Rs232ModeList, false, false},
+};
+
+const InterfaceModes& InterfaceModesOf(uint32_t portType) {
+    for (const InterfaceModes& entry : InterfaceModeTable) {
+        if (entry.portType == portType) return entry;
     }
+    return InterfaceModeTable[4];
+}
+
+}  // namespace
+
+const ChoiceList& ModeListFor(uint32_t portType, bool* selectable) {
+    const InterfaceModes& entry = InterfaceModesOf(portType);
+    *selectable = entry.modeSelectable;
+    return *entry.modes;
 }
 
 const ChoiceList* ChosenInterfaceModes(uint32_t portType) {
-    switch (portType) {
-    case PortRs232:
-        return &Rs232ModeList;
-    case PortRs422:
-        return &Rs422ModeList;
-    case PortRs485:
-        return &Rs485ModeList;
-    default:
-        return nullptr;  // "UNKNOWN" and "No Panel" cannot be chosen
-    }
+    const InterfaceModes& entry = InterfaceModesOf(portType);
+    return entry.chosen ? entry.modes : nullptr;  // "UNKNOWN" and "No Panel" cannot be chosen
 }
 
 // ---------------------------------------------------------------- the page's rules
@@ -97,7 +107,7 @@ ToggleView StandardRules(PortSettings* slot, const ToggleContext& context) {
         slot->outputControl = OutputOff;
         break;
     case PortRs422:
-        if (slot->portMode == 0) {
+        if (IsPointToPoint(*slot)) {
             mask = 0;
             slot->outputControl = OutputOff;
         } else if (slot->portMode == 1) {
@@ -143,7 +153,7 @@ ToggleView AllEnableRules(PortSettings* slot, const ToggleContext& context) {
     ToggleView view = {false, false, Switch::Leave, Switch::Leave, Switch::Leave};
     uint32_t mask = EnableSw | EnableHw;
     const bool rs422 = slot->portType == PortRs422;
-    if (slot->portType == PortRs232 || (rs422 && slot->portMode == 0)) {
+    if (slot->portType == PortRs232 || IsPointToPoint(*slot)) {
         mask = 0;
         view.swChecked = Switch::Off;
         view.hwChecked = Switch::Off;
@@ -183,7 +193,7 @@ ToggleView AllEnableRules(PortSettings* slot, const ToggleContext& context) {
 
 }  // namespace
 
-ToggleView ApplyToggleRulesTo(PortSettings* slot, const ToggleContext& context) {
+ToggleView DecideToggleRules(PortSettings* slot, const ToggleContext& context) {
     return context.allEnable != 0 ? AllEnableRules(slot, context) : StandardRules(slot, context);
 }
 
@@ -223,25 +233,18 @@ bool ChooseInterface(PortSettings* slot, int32_t portType, InterfaceOutcome* out
 }
 
 void ChooseMode(PortSettings* slot, long long position) {
+    const ChoiceList* modes = ChosenInterfaceModes(slot->portType);
+    if (modes == nullptr) {
+        slot->portMode = 0xFFFFFFFF;
+        return;
+    }
     int32_t mode = 0;
-    switch (slot->portType) {
-    case PortRs232:
-        ChoiceValueAt(Rs232ModeList, position, &mode);
-        slot->portMode = static_cast<uint32_t>(mode);
+    ChoiceValueAt(*modes, position, &mode);
+    slot->portMode = static_cast<uint32_t>(mode);
+    if (slot->portType == PortRs232) {
+        // RS-232 has no auto toggle.
         slot->outputControl = OutputOff;
         slot->flowControl10 &= ~FlowHwAutoToggle;
-        break;
-    case PortRs422:
-        ChoiceValueAt(Rs422ModeList, position, &mode);
-        slot->portMode = static_cast<uint32_t>(mode);
-        break;
-    case PortRs485:
-        ChoiceValueAt(Rs485ModeList, position, &mode);
-        slot->portMode = static_cast<uint32_t>(mode);
-        break;
-    default:
-        slot->portMode = 0xFFFFFFFF;
-        break;
     }
 }
 
@@ -266,6 +269,34 @@ uint32_t AppliedModeAt(long long position) {
     int32_t mode = 0;  // no selection stores the first mode
     ChoiceValueAt(Rs422ModeList, position, &mode);
     return static_cast<uint32_t>(mode);
+}
+
+// ---------------------------------------------------------------- the port saves
+
+namespace {
+
+void Add(PortSave* save, const char* name, uint32_t value) {
+    if (save->count < MaxPortSaveSteps) save->steps[save->count++] = {name, value};
+}
+
+}  // namespace
+
+PortSave PortSaveOf(PortSettings* slot, const PortSaveKind& kind) {
+    PortSave save = {};
+    if (kind.portNameFirst) Add(&save, nullptr, 0);
+    if (kind.writePortType && slot->hwPortType == HwPortTypeSelectable) Add(&save, "PortType", slot->portType);
+    Add(&save, "PortMode", slot->portMode);
+    ApplyPointToPointRule(slot);
+    Add(&save, "OutputControl", slot->outputControl);
+    Add(&save, "RxFifo", slot->rxFifo);
+    Add(&save, "TxFifo", slot->txFifo);
+    Add(&save, "RxFifo_10", kind.round105xLevels ? Rounded105xLevel(slot->rxFifo10) : slot->rxFifo10);
+    Add(&save, "TxFifo_10", kind.round105xLevels ? Rounded105xLevel(slot->txFifo10) : slot->txFifo10);
+    Add(&save, "Mode_55x", slot->mode55x);
+    if (!kind.portNameFirst) Add(&save, nullptr, 0);
+    Apply105xModeBit(slot);
+    Add(&save, "HwAutoToggle_FlowControl_10", slot->flowControl10);
+    return save;
 }
 
 // ---------------------------------------------------------------- trigger levels

@@ -71,16 +71,17 @@ struct ToggleView {
 
 // Runs the auto-toggle and enabling rules on a slot: sets toggleEnableMask and
 // may change outputControl and flowControl10; returns what the row shows.
-ToggleView ApplyToggleRulesTo(PortSettings* slot, const ToggleContext& context);
+ToggleView DecideToggleRules(PortSettings* slot, const ToggleContext& context);
 
 // Hardware auto toggle: with signal type 2 the driver wants exactly bit 2,
 // otherwise bit 2 stays clear.
 void ApplyHardwareToggleBits(PortSettings* slot, uint32_t sigType);
 // Bit 4: 16C105x mode exactly when the UART is a 105x and the 55x trigger mode is off.
 void Apply105xModeBit(PortSettings* slot);
-// RS-422 point to point always drives its transmitter.
+// RS-422 point to point: one transmitter on the line, always driving it.
+inline bool IsPointToPoint(const PortSettings& slot) { return slot.portType == PortRs422 && slot.portMode == 0; }
 inline void ApplyPointToPointRule(PortSettings* slot) {
-    if (slot->portType == PortRs422 && slot->portMode == 0) slot->outputControl = OutputSw;
+    if (IsPointToPoint(*slot)) slot->outputControl = OutputSw;
 }
 
 // A row's interface choice. False (nothing changes) for an interface that
@@ -108,6 +109,31 @@ inline bool InterfaceChoosable(bool panelLayout, const PortSettings& slot) {
 inline bool ToggleButtonsShown(const PortSettings& slot) {
     return !(slot.uartType == Uart550 && slot.hwPortType == HwPortTypeSelectable);
 }
+
+// ---------------------------------------------------------------- the port saves
+
+// What tells the page's save at release and the advanced save apart.
+struct PortSaveKind {
+    bool writePortType;    // the page save stores PortType (when hwPortType is 3)
+    bool portNameFirst;    // the advanced save checks PortName before writing
+    bool round105xLevels;  // the advanced save rounds RxFifo_10/TxFifo_10 down to multiples of 8
+};
+constexpr PortSaveKind PageSave = {true, false, false};
+constexpr PortSaveKind AdvancedSave = {false, true, true};
+
+// One step of a port's save: a value to write, or (name null) the check of the port's PortName.
+struct PortSaveStep {
+    const char* name;
+    uint32_t value;
+};
+constexpr int MaxPortSaveSteps = 10;
+struct PortSave {
+    PortSaveStep steps[MaxPortSaveSteps];
+    int count;
+};
+// What a save stores into one child's key from its slot, in the order it
+// writes; the slot takes the RS-422 point-to-point and bit 4 rules on the way.
+PortSave PortSaveOf(PortSettings* slot, const PortSaveKind& kind);
 
 // ---------------------------------------------------------------- trigger levels
 
@@ -149,8 +175,7 @@ uint32_t Rounded105xLevel(uint16_t level);
 // Flow control is for lines the port drives itself: not with the hardware
 // toggling the transmitter, not on RS-232, not on RS-422 point to point.
 inline bool FlowControlAllowed(const PortSettings& slot) {
-    return !(slot.outputControl == OutputHw || slot.portType == PortRs232 ||
-             (slot.portType == PortRs422 && slot.portMode == 0));
+    return !(slot.outputControl == OutputHw || slot.portType == PortRs232 || IsPointToPoint(slot));
 }
 // AutoRTS, AutoCTS and AutoXonXoff exclude each other, and each of them takes
 // over from the hardware auto toggle of the transmitter; leaving AutoXonXoff

@@ -4,7 +4,7 @@
 #include "core/legacy_actions.h"
 #include "core/legacy_values.h"
 #include "legacy/legacy.h"
-#include "provider/dialog_state.h"
+#include "ui/dialog_proc.h"
 #include "resources/resource.h"
 
 namespace {
@@ -98,26 +98,10 @@ INT_PTR OnIoRemapCommand(IoRemapState* state, int id) {
     }
 }
 
+constexpr DialogHandlers<IoRemapState> IoRemapHandlers = {nullptr, OnInitIoRemap, OnIoRemapCommand, nullptr, nullptr};
+
 }  // namespace
 
 INT_PTR CALLBACK IoRemapProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        auto* state = CreateDialogState<IoRemapState>(window);
-        if (state == nullptr) return FALSE;
-        state->board = reinterpret_cast<BoardRecord*>(lParam);
-        return OnInitIoRemap(state);
-    }
-    auto* state = DialogStateOf<IoRemapState>(window);
-    if (state == nullptr) return FALSE;
-
-    switch (message) {
-    case WM_COMMAND:
-        if (state->board == nullptr) return OnCommandWithoutBoard(window, LOWORD(wParam));
-        return OnIoRemapCommand(state, LOWORD(wParam));
-    case WM_DESTROY:
-        FreeDialogState(window);
-        return FALSE;
-    default:
-        return FALSE;
-    }
+    return RunDialogProc(IoRemapHandlers, window, message, wParam, lParam);
 }

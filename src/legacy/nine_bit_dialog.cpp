@@ -3,8 +3,8 @@
 // in each port's key for the driver.
 #include "core/legacy_actions.h"
 #include "legacy/legacy.h"
-#include "provider/dialog_state.h"
-#include "provider/tab_stops.h"
+#include "ui/dialog_proc.h"
+#include "ui/tab_stops.h"
 #include "resources/resource.h"
 
 namespace {
@@ -116,26 +116,10 @@ INT_PTR OnNineBitModeCommand(NineBitModeState* state, int id) {
     return FALSE;
 }
 
+constexpr DialogHandlers<NineBitModeState> NineBitModeHandlers = {nullptr, OnInitNineBitMode, OnNineBitModeCommand, nullptr, nullptr};
+
 }  // namespace
 
 INT_PTR CALLBACK NineBitModeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        auto* state = CreateDialogState<NineBitModeState>(window);
-        if (state == nullptr) return FALSE;
-        state->board = reinterpret_cast<BoardRecord*>(lParam);
-        return OnInitNineBitMode(state);
-    }
-    auto* state = DialogStateOf<NineBitModeState>(window);
-    if (state == nullptr) return FALSE;
-
-    switch (message) {
-    case WM_COMMAND:
-        if (state->board == nullptr) return OnCommandWithoutBoard(window, LOWORD(wParam));
-        return OnNineBitModeCommand(state, LOWORD(wParam));
-    case WM_DESTROY:
-        FreeDialogState(window);
-        return FALSE;
-    default:
-        return FALSE;
-    }
+    return RunDialogProc(NineBitModeHandlers, window, message, wParam, lParam);
 }

@@ -2,7 +2,7 @@
 // as PortSleepMode in each port's key for the driver.
 #include "core/legacy_actions.h"
 #include "legacy/legacy.h"
-#include "provider/dialog_state.h"
+#include "ui/dialog_proc.h"
 #include "resources/resource.h"
 
 namespace {
@@ -63,26 +63,10 @@ INT_PTR OnSleepModeCommand(SleepModeState* state, int id) {
     }
 }
 
+constexpr DialogHandlers<SleepModeState> SleepModeHandlers = {nullptr, OnInitSleepMode, OnSleepModeCommand, nullptr, nullptr};
+
 }  // namespace
 
 INT_PTR CALLBACK SleepModeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        auto* state = CreateDialogState<SleepModeState>(window);
-        if (state == nullptr) return FALSE;
-        state->board = reinterpret_cast<BoardRecord*>(lParam);
-        return OnInitSleepMode(state);
-    }
-    auto* state = DialogStateOf<SleepModeState>(window);
-    if (state == nullptr) return FALSE;
-
-    switch (message) {
-    case WM_COMMAND:
-        if (state->board == nullptr) return OnCommandWithoutBoard(window, LOWORD(wParam));
-        return OnSleepModeCommand(state, LOWORD(wParam));
-    case WM_DESTROY:
-        FreeDialogState(window);
-        return FALSE;
-    default:
-        return FALSE;
-    }
+    return RunDialogProc(SleepModeHandlers, window, message, wParam, lParam);
 }

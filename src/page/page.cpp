@@ -6,41 +6,13 @@
 #include <strsafe.h>
 
 #include "core/catalogue.h"
+#include "core/port_values.h"
 #include "core/rules.h"
 #include "core/texts.h"
 #include "page/picture.h"
-#include "provider/dialog_state.h"
-#include "provider/tab_stops.h"
+#include "ui/dialog_proc.h"
+#include "ui/tab_stops.h"
 #include "resources/ids.h"
-
-void EnableControl(HWND control, bool enable) {
-    if (control != nullptr) EnableWindow(control, enable ? TRUE : FALSE);
-}
-
-void ShowControl(HWND control, bool show) {
-    if (control != nullptr) ShowWindow(control, show ? SW_SHOW : SW_HIDE);
-}
-
-int PageRowCount(const PageState* page) {
-    int rows = page->board->panelCount;
-    if (rows > MaxPageRows) rows = MaxPageRows;
-    return rows < 0 ? 0 : rows;
-}
-
-void ShowInterfaceState(PageState* page, int row, const PortSettings& slot) {
-    if (!ToggleButtonsShown(slot)) {
-        EnableControl(page->interfaceBoxes[row], true);
-        ShowControl(page->swRadios[row], false);
-        ShowControl(page->hwRadios[row], false);
-        ShowControl(page->autoToggleGroups[row], false);
-        HWND fixed = GetDlgItem(page->dialogWindow, IDC_AUTO_TOGGLE_FIXED);
-        ShowControl(fixed, true);
-        EnableControl(fixed, false);
-        CheckDlgButton(page->dialogWindow, IDC_AUTO_TOGGLE_FIXED, BST_CHECKED);
-    } else {
-        EnableControl(page->interfaceBoxes[row], false);
-    }
-}
 
 namespace {
 
@@ -53,21 +25,9 @@ void ShowModelLabel(PageState* page) {
     if (page->modelLabel != nullptr) SetWindowTextA(page->modelLabel, text);
 }
 
-// Rows of the 32-port layout start disabled; loading decides each row again.
-void Init32PortRows(PageState* page, int count) {
-    const PortSettings* selected = SelectedSlot(page->board);
-    for (int row = 0; row < count; ++row) {
-        if (selected != nullptr) ShowInterfaceState(page, row, *selected);
-        EnableControl(page->modeCombos[row], false);
-        EnableControl(page->swRadios[row], false);
-        EnableControl(page->hwRadios[row], false);
-        EnableControl(page->autoToggleGroups[row], false);
-    }
-}
-
 void MapPanelRows(PageState* page) {
     const uint32_t type = page->board->deviceType;
-    const int rows = PageRowCount(page);
+    const int rows = page->model.view.rowCount;
     page->uartLabel = Control(page, IDC_UART_PANEL);
     for (int row = 0; row < rows; ++row) {
         page->modeCombos[row] = Control(page, IDC_MODE_FIRST + row);
@@ -83,13 +43,12 @@ void MapPanelRows(PageState* page) {
         if (page->rowLabels[row] != nullptr) SetWindowTextA(page->rowLabels[row], caption);
     }
     page->modelLabel = Control(page, IDC_MODEL_PANEL);
-    if (Is32PortBoard(type)) Init32PortRows(page, rows);
 }
 
 void MapTwoPortRows(PageState* page) {
     page->uartLabel = Control(page, IDC_UART);
     page->modelLabel = Control(page, IDC_MODEL);
-    const int rows = PageRowCount(page);
+    const int rows = page->model.view.rowCount;
     for (int row = 0; row < rows; ++row) {
         page->modeCombos[row] = Control(page, IDC_MODE + row);
         page->interfaceBoxes[row] = Control(page, IDC_INTERFACE + row);
@@ -115,9 +74,8 @@ void MapSingleRow(PageState* page) {
     }
 }
 
-BOOL OnInitSettingsPage(PageState* page, const PROPSHEETPAGEA* sheetPage) {
-    page->board = reinterpret_cast<BoardRecord*>(sheetPage->lParam);
-    if (page->board == nullptr) return TRUE;
+INT_PTR OnInitSettingsPage(PageState* page) {
+    OpenPageOnBoard(&page->model, page->board, MessageBoxReporter(page->dialogWindow));
     switch (PageLayoutOf(page->board->deviceType)) {
     case PageLayout::Panel:
         MapPanelRows(page);
@@ -130,36 +88,22 @@ BOOL OnInitSettingsPage(PageState* page, const PROPSHEETPAGEA* sheetPage) {
         break;
     }
     ShowModelLabel(page);
-    LoadAndShowPorts(page);
+    ShowPageView(page);
     ShowPagePicture(page->dialogWindow);
     KeepRadioGroupsReachable(page->dialogWindow);
     return TRUE;
 }
 
+BoardRecord* BoardOfSheetPage(LPARAM initParam) {
+    const auto* sheetPage = reinterpret_cast<const PROPSHEETPAGEA*>(initParam);
+    return sheetPage != nullptr ? reinterpret_cast<BoardRecord*>(sheetPage->lParam) : nullptr;
+}
+
+constexpr DialogHandlers<PageState> SettingsPageHandlers = {BoardOfSheetPage, OnInitSettingsPage, OnSettingsCommand,
+                                                            OnSettingsNotify, ReleasePagePicture};
+
 }  // namespace
 
 INT_PTR CALLBACK SettingsPageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        auto* page = CreateDialogState<PageState>(window);
-        if (page == nullptr) return FALSE;
-        return OnInitSettingsPage(page, reinterpret_cast<const PROPSHEETPAGEA*>(lParam));
-    }
-    auto* page = DialogStateOf<PageState>(window);
-    if (page == nullptr) return FALSE;
-
-    switch (message) {
-    case WM_COMMAND:
-        if (page->board == nullptr) return TRUE;
-        return OnSettingsCommand(page, LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
-    case WM_NOTIFY:
-        // Only PSN_APPLY is handled; the result 0 lets the sheet close.
-        if (page->board == nullptr) return FALSE;
-        return OnSettingsNotify(page, wParam, reinterpret_cast<const NMHDR*>(lParam));
-    case WM_DESTROY:
-        ReleasePagePicture(window);
-        FreeDialogState(window);
-        return FALSE;
-    default:
-        return FALSE;
-    }
+    return RunDialogProc(SettingsPageHandlers, window, message, wParam, lParam);
 }

@@ -8,7 +8,7 @@
 #include "core/board_open.h"
 #include "core/catalogue.h"
 #include "page/page.h"
-#include "provider/apply.h"
+#include "provider/release.h"
 
 HINSTANCE moduleHandle = nullptr;
 

@@ -6,7 +6,7 @@
 
 #include "core/rename.h"
 #include "core/texts.h"
-#include "provider/dialog_state.h"
+#include "ui/dialog_proc.h"
 #include "remap/remap.h"
 #include "resources/resource.h"
 
@@ -63,24 +63,24 @@ int RemapBoardPortNames(PortNameRemapState* state) {
     return RenumberBoardPorts(&run, static_cast<int>(selection) + 1);
 }
 
-INT_PTR CALLBACK PortNameRemapProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        auto* state = CreateDialogState<PortNameRemapState>(window);
-        if (state == nullptr) return FALSE;
-        state->startList = GetDlgItem(window, IDC_REMAP_START);
-        return OnInitPortNameRemap(state, reinterpret_cast<BoardRecord*>(lParam));
-    }
-    auto* state = DialogStateOf<PortNameRemapState>(window);
-    if (state == nullptr) return FALSE;
-    state->startList = GetDlgItem(window, IDC_REMAP_START);
+namespace {
 
-    switch (message) {
-    case WM_COMMAND:
-        return OnPortNameRemapCommand(state, LOWORD(wParam));
-    case WM_DESTROY:
-        FreeDialogState(window);
-        return FALSE;
-    default:
-        return FALSE;
-    }
+// The starting number list is fetched again on every message the dialog handles.
+INT_PTR OnInitPortNameRemapMessage(PortNameRemapState* state) {
+    state->startList = GetDlgItem(state->dialogWindow, IDC_REMAP_START);
+    return OnInitPortNameRemap(state, state->board);
+}
+
+INT_PTR OnPortNameRemapCommandMessage(PortNameRemapState* state, int id) {
+    state->startList = GetDlgItem(state->dialogWindow, IDC_REMAP_START);
+    return OnPortNameRemapCommand(state, id);
+}
+
+constexpr DialogHandlers<PortNameRemapState> PortNameRemapHandlers = {
+    nullptr, OnInitPortNameRemapMessage, OnPortNameRemapCommandMessage, nullptr, nullptr};
+
+}  // namespace
+
+INT_PTR CALLBACK PortNameRemapProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return RunDialogProc(PortNameRemapHandlers, window, message, wParam, lParam);
 }

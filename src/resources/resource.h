@@ -46,6 +46,19 @@
 #define IDS_IF_UNKNOWN          68
 #define IDS_IF_NO_PANEL         69
 
+// The list texts of the string table, written once: the string table takes
+// them from here, and so does the configurator, which has no resources.
+#define TEXT_MODE_NA            "N/A"
+#define TEXT_MODE_POINT_TO_POINT "Point to Point"
+#define TEXT_MODE_MULTIDROP     "Multidrop"
+#define TEXT_MODE_NONE_ECHO     "None echo"
+#define TEXT_MODE_ECHO          "Echo"
+#define TEXT_IF_RS232           "RS232"
+#define TEXT_IF_RS422           "RS422"
+#define TEXT_IF_RS485           "RS485"
+#define TEXT_IF_UNKNOWN         "UNKNOWN"
+#define TEXT_IF_NO_PANEL        "No Panel"
+
 // Settings page controls.
 #define IDC_PICTURE             1001
 #define IDC_PICTURE_PANEL       1002

@@ -101,19 +101,21 @@ struct Play {
 std::string RowLabel(int row) { return "row " + std::to_string(row + 1); }
 
 bool PlayInterface(Play* play, PageSession* page, int row, const std::string& value) {
-    static const char* const Names[] = {"RS-232", "RS-422", "RS-485"};
-    int chosen = -1;
-    for (int i = 0; i < 3; ++i) {
-        std::string plain = Names[i];
-        plain.erase(2, 1);
-        if (Same(value, Names[i]) || Same(value, plain)) chosen = i;
+    // The interfaces the box lets a user choose, by the name the page shows or the list's text.
+    std::vector<std::string> offered;
+    int32_t chosen = -1;
+    for (size_t i = 0; i < InterfaceList.count; ++i) {
+        const int32_t type = InterfaceList.entries[i].value;
+        if (ChosenInterfaceModes(static_cast<uint32_t>(type)) == nullptr) continue;
+        offered.push_back(InterfaceNameOf(static_cast<uint32_t>(type)));
+        if (Same(value, offered.back()) || Same(value, ChoiceTextOf(InterfaceList.entries[i].stringId))) chosen = type;
     }
-    if (chosen >= 0 && Same(InterfaceText(*page, row), Names[chosen])) return true;
+    const std::string shown = InterfaceText(*page, row);
+    if (chosen >= 0 && Same(shown, InterfaceNameOf(static_cast<uint32_t>(chosen)))) return true;
     if (!InterfaceOffered(*page, row)) {
-        return play->Refuse(RowLabel(row) + ": the interface of this port is fixed (" + InterfaceText(*page, row) +
-                            "); allowed: " + InterfaceText(*page, row));
+        return play->Refuse(RowLabel(row) + ": the interface of this port is fixed (" + shown + "); allowed: " + shown);
     }
-    if (chosen < 0) return play->Refuse(RowLabel(row) + ": no interface \"" + value + "\"; allowed: RS-232, RS-422, RS-485");
+    if (chosen < 0) return play->Refuse(RowLabel(row) + ": no interface \"" + value + "\"; allowed: " + Join(offered));
     return ChooseRowInterface(page, row, static_cast<uint32_t>(chosen)) ||
            play->Refuse(RowLabel(row) + ": the interface cannot be chosen");
 }
@@ -121,7 +123,7 @@ bool PlayInterface(Play* play, PageSession* page, int row, const std::string& va
 bool PlayMode(Play* play, PageSession* page, int row, const std::string& value) {
     const std::vector<std::string> texts = ModeTexts(*page, row);
     if (Same(value, ModeText(*page, row))) return true;
-    if (!page->row[row].modeEnabled) {
+    if (!PageModeOffered(page->model, row)) {
         return play->Refuse(RowLabel(row) + ": the mode box is disabled for " + InterfaceText(*page, row) +
                             "; allowed: " + ModeText(*page, row));
     }
@@ -146,7 +148,7 @@ bool PlayToggle(Play* play, PageSession* page, int row, const std::string& value
 
 // The dialog's state that a choice may change, to tell whether anything did.
 std::string Shown(const AdvancedSession& dialog) {
-    return FlowText(dialog) + "|" + LevelText(dialog.tx) + "|" + LevelText(dialog.rx) + "|" +
+    return FlowText(dialog) + "|" + LevelText(TriggerList(dialog, true)) + "|" + LevelText(TriggerList(dialog, false)) + "|" +
            (Mode55xOn(dialog) ? "on" : "off");
 }
 
@@ -163,7 +165,8 @@ bool PlayAdvanced(Play* play, PageSession* page, int row, const std::vector<Sett
         bool on = false;
         if (!ParseOnOff(s->value, &on)) return play->Refuse(RowLabel(row) + ": mode55x is on or off");
         if (on != Mode55xOn(dialog) && !Choose55x(&dialog, on)) {
-            return play->Refuse(RowLabel(row) + ": 55x Trigger Mode is for 16C105x ports only; allowed: off");
+            return play->Refuse(RowLabel(row) + ": 55x Trigger Mode is for 16C105x ports only; allowed: " +
+                                (Mode55xOn(dialog) ? "on" : "off"));
         }
     }
     if (const Setting* s = Find(settings, "flow")) {
@@ -184,14 +187,14 @@ bool PlayAdvanced(Play* play, PageSession* page, int row, const std::vector<Sett
     for (bool transmit : {true, false}) {
         const Setting* s = Find(settings, transmit ? "tx-trigger" : "rx-trigger");
         if (s == nullptr) continue;
-        const TriggerChoice& list = transmit ? dialog.tx : dialog.rx;
+        const TriggerChoice& list = TriggerList(dialog, transmit);
         long level = 0;
         if (ParseNumber(s->value, &level) && level >= 0 && level <= 256 &&
             ChooseLevel(&dialog, transmit, static_cast<int>(level))) {
             continue;
         }
         std::vector<std::string> levels;
-        if (!transmit || dialog.txEnabled) {
+        if (TriggerListUsable(dialog, transmit)) {
             for (int i = 0; i < list.count; ++i) levels.push_back(std::to_string(list.levels[i]));
         } else {
             levels.push_back(LevelText(list));
@@ -400,9 +403,9 @@ bool PlayRequest(Play* play, const ChangeRequest& request) {
     for (int row : request.rows) rows.push_back({row, request.rowSettings});
     bool pageChanged = false;
     for (const ChangeRequest::Row& change : rows) {
-        if (change.row < 0 || change.row >= page.rows) {
+        if (change.row < 0 || change.row >= RowCount(page)) {
             return play->Refuse("there is no row " + std::to_string(change.row + 1) + " (the page shows " +
-                                std::to_string(page.rows) + ")");
+                                std::to_string(RowCount(page)) + ")");
         }
         const std::string before = RowShown(page, change.row);
         if (const Setting* s = Find(change.settings, "interface")) {

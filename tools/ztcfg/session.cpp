@@ -1,72 +1,37 @@
 #include "session.h"
 
 #include <cstdio>
+#include <iterator>
 
 #include "core/catalogue.h"
 #include "core/port_values.h"
 #include "core/registry.h"
 
-namespace {
-
-ToggleContext ContextOf(const BoardRecord* board) {
-    return {board->deviceType, board->allEnable, autoToggleSigType};
-}
-
-// The rules on the selected slot, shown on its row as the page shows them.
-void RunRules(PageSession* page) {
-    BoardRecord* board = page->board;
-    PortSettings* slot = SelectedSlot(board);
-    const int row = board->selectedPort;
-    if (slot == nullptr || row >= MaxRows) return;
-    const ToggleView view = ApplyToggleRulesTo(slot, ContextOf(board));
-    if (row >= page->rows) return;
-    page->row[row].swEnabled = view.swEnabled;
-    page->row[row].hwEnabled = view.hwEnabled;
-}
-
-bool ValidRow(const PageSession& page, int row) { return row >= 0 && row < page.rows; }
-
-}  // namespace
-
 void OpenPage(PageSession* page, BoardRecord* board) {
-    *page = {};
     page->board = board;
-    page->panel = PageLayoutOf(board->deviceType) == PageLayout::Panel;
-    page->rows = board->panelCount < 0 ? 0 : board->panelCount > MaxRows ? MaxRows : board->panelCount;
-    const Reporter silent = {};
-    for (int row = 0; row < page->rows; ++row) {
-        LoadPortSlot(board, row, silent);
-        bool selectable = true;
-        const ChoiceList& modes = ModeListFor(board->ports[row].portType, &selectable);
-        page->row[row] = {&modes, ChoicePositionOf(modes, board->ports[row].portMode), selectable, false, false};
-        SelectLoadedRow(board, row);
-        RunRules(page);
-    }
+    OpenPageOnBoard(&page->model, board, {});
 }
 
-bool InterfaceOffered(const PageSession& page, int row) {
-    return ValidRow(page, row) && InterfaceChoosable(page.panel, page.board->ports[row]);
-}
+int RowCount(const PageSession& page) { return page.model.view.rowCount; }
 
-bool SwOffered(const PageSession& page, int row) {
-    return ValidRow(page, row) && ToggleButtonsShown(page.board->ports[row]) && page.row[row].swEnabled;
-}
-
-bool HwOffered(const PageSession& page, int row) {
-    return ValidRow(page, row) && ToggleButtonsShown(page.board->ports[row]) && page.row[row].hwEnabled;
-}
+bool InterfaceOffered(const PageSession& page, int row) { return PageInterfaceOffered(page.model, row); }
+bool SwOffered(const PageSession& page, int row) { return PageToggleOffered(page.model, row, false); }
+bool HwOffered(const PageSession& page, int row) { return PageToggleOffered(page.model, row, true); }
 
 std::string InterfaceText(const PageSession& page, int row) { return InterfaceNameOf(page.board->ports[row].portType); }
 
 std::string ModeText(const PageSession& page, int row) {
-    const RowState& state = page.row[row];
-    return ChoiceTextOf(state.modes->entries[state.modePosition].stringId);
+    const PageRowView& view = page.model.view.rows[row];
+    if (view.modes == nullptr || view.modePosition < 0 || static_cast<size_t>(view.modePosition) >= view.modes->count) {
+        return "none";
+    }
+    return ChoiceTextOf(view.modes->entries[view.modePosition].stringId);
 }
 
 std::vector<std::string> ModeTexts(const PageSession& page, int row) {
     std::vector<std::string> texts;
-    const ChoiceList& modes = *page.row[row].modes;
-    for (size_t i = 0; i < modes.count; ++i) texts.push_back(ChoiceTextOf(modes.entries[i].stringId));
+    const ChoiceList* modes = page.model.view.rows[row].modes;
+    for (size_t i = 0; modes != nullptr && i < modes->count; ++i) texts.push_back(ChoiceTextOf(modes->entries[i].stringId));
     return texts;
 }
 
@@ -86,48 +51,29 @@ std::vector<int> ChildrenOfRow(const BoardRecord* board, int row) {
 }
 
 bool ChooseRowInterface(PageSession* page, int row, uint32_t portType) {
-    if (!InterfaceOffered(*page, row)) return false;
-    InterfaceOutcome outcome = {};
-    PortSettings& slot = page->board->ports[row];
-    if (!ChooseInterface(&slot, static_cast<int32_t>(portType), &outcome)) return false;
-    RowState& state = page->row[row];
-    state.modes = outcome.modes;
-    state.modePosition = ChoicePositionOf(*outcome.modes, slot.portMode);
-    state.modeEnabled = outcome.modeBoxEnabled;
-    if (outcome.toggleButtons != Switch::Leave) {
-        state.swEnabled = state.hwEnabled = outcome.toggleButtons == Switch::On;
+    const size_t position = ChoicePositionOf(InterfaceList, portType);
+    if (!InterfaceOffered(*page, row) || static_cast<uint32_t>(InterfaceList.entries[position].value) != portType) {
+        return false;
     }
-    return true;
+    return ChoosePageInterface(&page->model, row, static_cast<long long>(position));
 }
 
 bool ChooseRowMode(PageSession* page, int row, size_t position) {
-    if (!ValidRow(*page, row) || !page->row[row].modeEnabled || position >= page->row[row].modes->count) return false;
-    page->row[row].modePosition = position;
-    page->board->selectedPort = row;
-    ChooseMode(&page->board->ports[row], static_cast<long long>(position));
-    RunRules(page);
+    if (!PageModeOffered(page->model, row) || position >= page->model.view.rows[row].modes->count) return false;
+    ChoosePageMode(&page->model, row, static_cast<long long>(position));
     return true;
 }
 
 bool ChooseRowToggle(PageSession* page, int row, bool hardware) {
-    if (!(hardware ? HwOffered(*page, row) : SwOffered(*page, row))) return false;
-    PortSettings& slot = page->board->ports[row];
-    if (hardware) {
-        ChooseHardwareToggle(&slot, autoToggleSigType);
-    } else {
-        ChooseSoftwareToggle(&slot);
-    }
+    if (!PageToggleOffered(page->model, row, hardware)) return false;
+    ChoosePageToggle(&page->model, row, hardware);
     return true;
 }
 
 bool PressPageOk(PageSession* page, bool write, const Reporter& reporter) {
-    BoardRecord* board = page->board;
-    for (int row = 0; row < page->rows; ++row) {
-        board->ports[row].portMode = AppliedModeAt(static_cast<long long>(page->row[row].modePosition));
-        if (!page->panel) RunRules(page);
-    }
-    board->applyState = ApplyStateApplied;
-    return !write || WritePortSettings(board, PageSaveWriter, reporter);
+    ApplyPage(&page->model);
+    page->board->applyState = ApplyStateApplied;
+    return !write || WritePortSettings(page->board, PageSaveWriter, reporter);
 }
 
 // ---------------------------------------------------------------- Advanced Settings
@@ -135,64 +81,36 @@ bool PressPageOk(PageSession* page, bool write, const Reporter& reporter) {
 const char* const FlowChoices[6] = {"none",        "AutoRTS", "AutoCTS", "AutoXonXoff", "AutoXonXoff+Xon-Any",
                                     "AutoXonXoff+Xoff-Retransmit"};
 
-namespace {
-
-void ShowList(AdvancedSession* dialog, bool transmit, const TriggerChoice& choice) {
-    (transmit ? dialog->tx : dialog->rx) = choice;
-    if (transmit && choice.enabled != Switch::Leave) dialog->txEnabled = choice.enabled == Switch::On;
-}
-
-int ListLevel(const TriggerChoice& list) { return list.item >= 0 ? list.levels[list.item] : 0; }
-
-PortSettings* SlotOf(AdvancedSession* dialog) { return &dialog->page->board->ports[dialog->row]; }
-
-}  // namespace
-
 void OpenAdvanced(AdvancedSession* dialog, PageSession* page, int row) {
-    *dialog = {};
     dialog->page = page;
     dialog->row = row;
-    dialog->txEnabled = true;
     page->board->selectedPort = row;
-    PortSettings* slot = SlotOf(dialog);
-    if (!Is105x(*slot)) {
-        ShowList(dialog, true, SetTxTriggerLevel(slot, slot->txFifo));
-        ShowList(dialog, false, SetRxTriggerLevel(slot, slot->rxFifo));
-        return;
-    }
-    const uint32_t flow = slot->flowControl10;
-    dialog->autoXonXoff = (flow & FlowAutoXonXoff) != 0;
-    dialog->xonAny = dialog->autoXonXoff && (flow & FlowXonAny) != 0;
-    dialog->xoffRetransmit = dialog->autoXonXoff && !dialog->xonAny && (flow & FlowXoffRetransmit) != 0;
-    dialog->autoRts = (flow & FlowAutoRts) != 0;
-    dialog->autoCts = (flow & FlowAutoCts) != 0;
-    slot->flowControl10 |= Flow105xMode;
-    ShowList(dialog, true, SetTxTriggerLevel(slot, slot->txFifo10));
-    ShowList(dialog, false, SetRxTriggerLevel(slot, slot->rxFifo10));
+    OpenAdvancedModel(&dialog->model, SelectedSlot(page->board));
 }
 
-bool FlowOffered(const AdvancedSession& dialog) {
-    const PortSettings& slot = dialog.page->board->ports[dialog.row];
-    return Is105x(slot) && FlowControlAllowed(slot);
-}
-
-bool Mode55xOffered(const AdvancedSession& dialog) { return Is105x(dialog.page->board->ports[dialog.row]); }
-
-bool Mode55xOn(const AdvancedSession& dialog) { return dialog.page->board->ports[dialog.row].mode55x == 1; }
+bool FlowOffered(const AdvancedSession& dialog) { return dialog.model.view.enabled[AdvancedAutoXonXoff]; }
+bool Mode55xOffered(const AdvancedSession& dialog) { return dialog.model.view.enabled[AdvancedMode55x]; }
+bool Mode55xOn(const AdvancedSession& dialog) { return dialog.model.view.checked[AdvancedMode55x]; }
 
 std::string FlowText(const AdvancedSession& dialog) {
+    static constexpr AdvancedControl Boxes[] = {AdvancedAutoRts, AdvancedAutoCts, AdvancedAutoXonXoff, AdvancedXonAny,
+                                                AdvancedXoffRetransmit};
+    static constexpr const char* Names[] = {"AutoRTS", "AutoCTS", "AutoXonXoff", "Xon-Any", "Xoff-Retransmit"};
     std::string text;
-    const auto add = [&text](bool on, const char* name) {
-        if (!on) return;
+    for (size_t i = 0; i < std::size(Boxes); ++i) {
+        if (!dialog.model.view.checked[Boxes[i]]) continue;
         if (!text.empty()) text += "+";
-        text += name;
-    };
-    add(dialog.autoRts, "AutoRTS");
-    add(dialog.autoCts, "AutoCTS");
-    add(dialog.autoXonXoff, "AutoXonXoff");
-    add(dialog.xonAny, "Xon-Any");
-    add(dialog.xoffRetransmit, "Xoff-Retransmit");
+        text += Names[i];
+    }
     return text.empty() ? "none" : text;
+}
+
+const TriggerChoice& TriggerList(const AdvancedSession& dialog, bool transmit) {
+    return dialog.model.view.lists[transmit ? AdvancedTxList : AdvancedRxList];
+}
+
+bool TriggerListUsable(const AdvancedSession& dialog, bool transmit) {
+    return dialog.model.view.listEnabled[transmit ? AdvancedTxList : AdvancedRxList];
 }
 
 std::string LevelText(const TriggerChoice& list) {
@@ -201,86 +119,44 @@ std::string LevelText(const TriggerChoice& list) {
 
 bool Choose55x(AdvancedSession* dialog, bool on) {
     if (!Mode55xOffered(*dialog)) return false;
-    Mode55xChange change = {};
-    PortSettings* slot = SlotOf(dialog);
-    if (Choose55xMode(slot, on, ListLevel(dialog->rx), &change)) {
-        ShowList(dialog, true, SetTxTriggerLevel(slot, change.txLevel));
-        ShowList(dialog, false, SetRxTriggerLevel(slot, change.rxLevel));
-    }
+    CheckAdvancedBox(&dialog->model, AdvancedMode55x, on);
     return true;
 }
 
 namespace {
 
-// A click on an automatic flow box, as the dialog plays it.
-void ClickAutomatic(AdvancedSession* dialog, uint32_t bit, bool checked) {
-    PortSettings* slot = SlotOf(dialog);
-    slot->flowControl10 = ChooseAutomaticFlow(slot->flowControl10, bit, checked);
-    bool* boxes[] = {&dialog->autoRts, &dialog->autoCts, &dialog->autoXonXoff};
-    const uint32_t bits[] = {FlowAutoRts, FlowAutoCts, FlowAutoXonXoff};
-    for (int i = 0; i < 3; ++i) {
-        if (bits[i] == bit) *boxes[i] = checked;
-        else if (checked) *boxes[i] = false;
-    }
-    if (!checked ? bit == FlowAutoXonXoff : bit != FlowAutoXonXoff) dialog->xonAny = dialog->xoffRetransmit = false;
-}
-
-void ClickOption(AdvancedSession* dialog, uint32_t bit, bool checked) {
-    PortSettings* slot = SlotOf(dialog);
-    bool& box = bit == FlowXonAny ? dialog->xonAny : dialog->xoffRetransmit;
-    bool& other = bit == FlowXonAny ? dialog->xoffRetransmit : dialog->xonAny;
-    box = checked;
-    slot->flowControl10 = ChooseXonXoffOption(slot->flowControl10, bit, checked, dialog->autoXonXoff);
-    if (dialog->autoXonXoff && checked) other = false;
+void Click(AdvancedSession* dialog, AdvancedControl box) {
+    CheckAdvancedBox(&dialog->model, box, !dialog->model.view.checked[box]);
 }
 
 }  // namespace
 
+// The clicks a user makes to get a flow choice: the wanted automatic box
+// first (a box already checked is not clicked, which would clear it), then
+// every other one still checked, then the options.
 bool ChooseFlow(AdvancedSession* dialog, int choice) {
     if (choice < 0 || choice >= 6) return false;
     if (FlowText(*dialog) == FlowChoices[choice]) return true;
     if (!FlowOffered(*dialog)) return false;
-    const uint32_t wanted[] = {0, FlowAutoRts, FlowAutoCts, FlowAutoXonXoff, FlowAutoXonXoff, FlowAutoXonXoff};
-    if (wanted[choice] == 0) {
-        if (dialog->autoRts) ClickAutomatic(dialog, FlowAutoRts, false);
-        if (dialog->autoCts) ClickAutomatic(dialog, FlowAutoCts, false);
-        if (dialog->autoXonXoff) ClickAutomatic(dialog, FlowAutoXonXoff, false);
-        return true;
-    }
-    // A box that is already checked is not clicked (a click would clear it);
-    // other boxes still checked are cleared one by one.
-    const uint32_t bits[] = {FlowAutoRts, FlowAutoCts, FlowAutoXonXoff};
-    const bool* boxes[] = {&dialog->autoRts, &dialog->autoCts, &dialog->autoXonXoff};
+    static constexpr AdvancedControl Automatic[] = {AdvancedAutoRts, AdvancedAutoCts, AdvancedAutoXonXoff};
+    const int wanted = choice == 0 ? -1 : choice > 3 ? 2 : choice - 1;
+    const bool* checked = dialog->model.view.checked;
+    if (wanted >= 0 && !checked[Automatic[wanted]]) Click(dialog, Automatic[wanted]);
     for (int i = 0; i < 3; ++i) {
-        if (bits[i] == wanted[choice] && !*boxes[i]) ClickAutomatic(dialog, bits[i], true);
+        if (i != wanted && checked[Automatic[i]]) Click(dialog, Automatic[i]);
     }
-    for (int i = 0; i < 3; ++i) {
-        if (bits[i] != wanted[choice] && *boxes[i]) ClickAutomatic(dialog, bits[i], false);
-    }
-    const bool xonAny = choice == 4;
-    const bool xoffRetransmit = choice == 5;
-    if (dialog->xonAny != xonAny) ClickOption(dialog, FlowXonAny, xonAny);
-    if (dialog->xoffRetransmit != xoffRetransmit) ClickOption(dialog, FlowXoffRetransmit, xoffRetransmit);
+    if (checked[AdvancedXonAny] != (choice == 4)) Click(dialog, AdvancedXonAny);
+    if (checked[AdvancedXoffRetransmit] != (choice == 5)) Click(dialog, AdvancedXoffRetransmit);
     return true;
 }
 
 bool ChooseLevel(AdvancedSession* dialog, bool transmit, int level) {
-    TriggerChoice& list = transmit ? dialog->tx : dialog->rx;
-    for (int item = 0; item < list.count; ++item) {
-        if (list.levels[item] != level) continue;
-        if (list.item == item) return true;
-        if (transmit && !dialog->txEnabled) return false;
-        list.item = item;
-        return true;
-    }
-    return false;
+    return ChooseAdvancedLevel(&dialog->model, transmit ? AdvancedTxList : AdvancedRxList, level);
 }
 
 bool PressAdvancedOk(AdvancedSession* dialog, bool write, const Reporter& reporter) {
-    PortSettings* slot = SlotOf(dialog);
-    ShowList(dialog, true, SetTxTriggerLevel(slot, ListLevel(dialog->tx)));
-    ShowList(dialog, false, SetRxTriggerLevel(slot, ListLevel(dialog->rx)));
-    return !write || WritePortSettings(dialog->page->board, AdvancedSaveWriter, reporter);
+    AdvancedOk(&dialog->model);
+    return !write || SaveAdvancedSettings(dialog->page->board, reporter);
 }
 
 // ---------------------------------------------------------------- legacy dialogs

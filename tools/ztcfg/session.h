@@ -6,29 +6,19 @@
 #include <vector>
 
 #include "core/board.h"
+#include "core/advanced_model.h"
 #include "core/legacy_values.h"
+#include "core/page_model.h"
 #include "core/report.h"
 #include "core/rules.h"
 
-constexpr int MaxRows = 16;
-
-// One row of the page as it stands.
-struct RowState {
-    const ChoiceList* modes;
-    size_t modePosition;  // the mode box's selection
-    bool modeEnabled;
-    bool swEnabled;
-    bool hwEnabled;
-};
-
-// The page opened on a board: loading done, rules run.
+// The page opened on a board: its model, loaded as the page loads it.
 struct PageSession {
     BoardRecord* board;
-    int rows;
-    bool panel;
-    RowState row[MaxRows];
+    PageModel model;
 };
 void OpenPage(PageSession* page, BoardRecord* board);
+int RowCount(const PageSession& page);
 
 // What a row offers now.
 bool InterfaceOffered(const PageSession& page, int row);
@@ -49,23 +39,22 @@ bool ChooseRowToggle(PageSession* page, int row, bool hardware);
 // OK on the page: the rows' modes into the record, the rules, and the page save.
 bool PressPageOk(PageSession* page, bool write, const Reporter& reporter);
 
-// The Advanced Settings dialog opened on a row.
+// The Advanced Settings dialog opened on a row: its model.
 struct AdvancedSession {
     PageSession* page;
     int row;
-    TriggerChoice tx;
-    TriggerChoice rx;
-    bool txEnabled;
-    bool autoRts, autoCts, autoXonXoff, xonAny, xoffRetransmit;  // the boxes' check state
+    AdvancedModel model;
 };
 void OpenAdvanced(AdvancedSession* dialog, PageSession* page, int row);
 bool FlowOffered(const AdvancedSession& dialog);
 bool Mode55xOffered(const AdvancedSession& dialog);
+bool Mode55xOn(const AdvancedSession& dialog);
 std::string FlowText(const AdvancedSession& dialog);
 extern const char* const FlowChoices[6];
+const TriggerChoice& TriggerList(const AdvancedSession& dialog, bool transmit);
+bool TriggerListUsable(const AdvancedSession& dialog, bool transmit);
 std::string LevelText(const TriggerChoice& list);  // the selected level, or "none"
-bool Mode55xOn(const AdvancedSession& dialog);
-// Choices; false when the dialog does not offer them.
+// Choices, clicked as a user would; false when the dialog does not offer them.
 bool Choose55x(AdvancedSession* dialog, bool on);
 bool ChooseFlow(AdvancedSession* dialog, int choice);  // an index of FlowChoices
 bool ChooseLevel(AdvancedSession* dialog, bool transmit, int level);

@@ -38,7 +38,7 @@ std::vector<RowValues> ReadRowValues(FoundBoard* found) {
     PageSession page = {};
     OpenPage(&page, &copy);
     std::vector<RowValues> rows;
-    for (int row = 0; row < page.rows; ++row) {
+    for (int row = 0; row < RowCount(page); ++row) {
         RowValues values;
         values.row = row;
         values.interface = InterfaceText(page, row);
@@ -52,8 +52,8 @@ std::vector<RowValues> ReadRowValues(FoundBoard* found) {
             dialogPage.board = &dialogCopy;
             AdvancedSession dialog = {};
             OpenAdvanced(&dialog, &dialogPage, row);
-            values.rxTrigger = LevelText(dialog.rx);
-            values.txTrigger = LevelText(dialog.tx);
+            values.rxTrigger = LevelText(TriggerList(dialog, false));
+            values.txTrigger = LevelText(TriggerList(dialog, true));
             values.flow = FlowText(dialog);
             values.mode55x = Mode55xOn(dialog) ? "on" : "off";
         }
@@ -98,7 +98,7 @@ Summary SummaryOf(FoundBoard* found) {
     BoardRecord copy = *board;
     PageSession page = {};
     OpenPage(&page, &copy);
-    const char* uart = page.rows > 0 ? UartLabelOf(copy.deviceType, copy.ports[page.rows - 1].uartType) : nullptr;
+    const char* uart = page.model.view.uartLabel;
     return {Hex(board->deviceType), ModelLabelOf(board->deviceType, board->deviceFamily, board->allEnable),
             uart != nullptr ? uart : "", board->childrenFound};
 }

@@ -1,4 +1,4 @@
-#include "provider/apply.h"
+#include "provider/release.h"
 
 #include "core/board_open.h"
 #include "core/port_values.h"

@@ -1,4 +1,4 @@
-#include "provider/tab_stops.h"
+#include "ui/tab_stops.h"
 
 namespace {
 

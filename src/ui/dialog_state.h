@@ -35,10 +35,3 @@ inline void FreeDialogState(HWND window) {
     std::free(reinterpret_cast<void*>(GetWindowLongPtrA(window, DWLP_USER)));
     SetWindowLongPtrA(window, DWLP_USER, 0);
 }
-
-// A dialog opened without a board has nothing to show or store: OK and Cancel
-// only close it.
-inline INT_PTR OnCommandWithoutBoard(HWND window, int id) {
-    if (id == IDOK || id == IDCANCEL) EndDialog(window, 1);
-    return FALSE;
-}
