@@ -122,12 +122,8 @@ void OpenAdvancedModel(AdvancedModel* model, PortSettings* slot) {
         Open105x(model);
         return;
     }
-    // A 16-byte FIFO has no automatic flow control and no 55x trigger mode.
-    for (AdvancedControl control : {AdvancedFlowSection, AdvancedFlowGroup, AdvancedAutoRts, AdvancedAutoCts,
-                                    AdvancedAutoXonXoff, AdvancedXonXoffGroup, AdvancedXonAny, AdvancedXoffRetransmit,
-                                    AdvancedSleepMode, AdvancedMode55x}) {
-        view.enabled[control] = false;
-    }
+    // A 16-byte FIFO has no automatic flow control and no 55x trigger mode: every box is off.
+    for (bool& enabled : view.enabled) enabled = false;
     ShowLevels(model, slot->txFifo, slot->rxFifo);
 }
 
