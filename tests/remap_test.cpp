@@ -470,3 +470,30 @@ TEST_F(RemapTest, PortNameThatOnlyReadsAsComNameLeavesThatNamesStoresAlone) {
         }
     }
 }
+
+TEST_F(RemapTest, TwoBoardsDialogsOpenAtOnceEachRenumbersItsOwnBoard) {
+    OpenedPage first;
+    OpenedPage second;
+    ASSERT_TRUE(OpenPage(ComPorts(4, 5), &first));
+    ASSERT_TRUE(OpenPage(ComPorts(4, 20), &second));
+    const tb::ComNameStores before = tb::ReadComNameStores();
+
+    // The second board's dialog opens and is cancelled while the first one's is open.
+    bool secondShown = false;
+    tb::QueueDialogAction([&](HWND dialog) {
+        tb::QueueDialogAction([&](HWND other) {
+            secondShown = true;
+            EXPECT_EQ(19, tb::ComboSelection(other, IDC_REMAP_START));
+            EXPECT_TRUE(tbt::Click(other, IDCANCEL));
+        });
+        EXPECT_TRUE(tbt::Click(second.page, IDC_PORT_REMAP));
+        EXPECT_TRUE(tbt::SelectIndex(dialog, IDC_REMAP_START, 39));
+        EXPECT_TRUE(tbt::Click(dialog, IDOK));
+    });
+    ASSERT_TRUE(tbt::Click(first.page, IDC_PORT_REMAP));
+    EXPECT_TRUE(secondShown);
+    EXPECT_EQ((std::vector<std::string>{"COM40", "COM41", "COM42", "COM43"}), PortNames(*first.board));
+    EXPECT_EQ((std::vector<std::string>{"COM20", "COM21", "COM22", "COM23"}), PortNames(*second.board));
+    EXPECT_TRUE(Consistent(*first.board, before));  // nothing of the second board's changed either
+    EXPECT_TRUE(tb::MessageBoxes().empty());
+}

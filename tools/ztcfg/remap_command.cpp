@@ -4,6 +4,7 @@
 #include <cfgmgr32.h>
 #include <ddk/msports.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -87,63 +88,89 @@ std::string Stores(BoardRecord* board, int child) {
            "    friendly name: " + OrDash(FriendlyName(board, child)) + "\n";
 }
 
-int RenamedPorts(const BoardRecord* board) {
-    const int count = board->childCount < MaxPortSlots ? board->childCount : MaxPortSlots;
-    return HasFeature(board->deviceType, FeatureParallelChild) && count > 0 ? count - 1 : count;
+std::string RegString(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\\' || c == '"') out += '\\';
+        out += c;
+    }
+    return out;
 }
 
-// What the remap would do, from the same rules, changing nothing: each port's
-// new name and the values that follow it. An exchange of two ports' names goes
-// through a free temporary name, which is not shown.
-int PreviewRemap(FoundBoard* found, int start, const Console& console) {
-    BoardRecord* board = found->record;
+// One line per step of the plan, exchanges with their temporary names.
+std::string PlanText(const RemapPlan& plan) {
     std::string text;
-    std::string renames;
-    for (int child = 0; child < RenamedPorts(board); ++child) {
-        const std::string name = PortNameOf(board, child);
-        int current = 0;
-        const int target = start + child;
-        if (!ComNumberOf(name.c_str(), &current) || ComTableEntry(comNameForeign, current)) {
-            renames += "; port " + std::to_string(child + 1) + " \"" + name + "\" would not be renamed (its name is unreadable or another device's)\n";
-            continue;
+    for (int i = 0; i < plan.stepCount; ++i) {
+        const RemapStep& step = plan.steps[i];
+        const std::string port = "; port " + std::to_string(step.child + 1);
+        switch (step.kind) {
+        case RemapStepKind::Rename:
+            text += port + ": " + ComName(step.from) + " -> " + ComName(step.to) + "\n";
+            break;
+        case RemapStepKind::ToTemporary:
+            text += port + ": " + ComName(step.from) + " -> " + ComName(step.to) + " (temporary name: port " +
+                    std::to_string(plan.steps[i + 1 < plan.stepCount ? i + 1 : i].child + 1) + " takes " +
+                    ComName(step.from) + ")\n";
+            break;
+        case RemapStepKind::IntoExchange:
+            text += port + ": " + ComName(step.from) + " -> " + ComName(step.to) + " (exchange)\n";
+            break;
+        case RemapStepKind::Unrenamable:
+            text += port + " would not be renamed to " + ComName(step.to) +
+                    " (its name is unreadable or another device's)\n";
+            break;
+        case RemapStepKind::NoExchange:
+            text += port + " would not be renamed to " + ComName(step.to) +
+                    " (no temporary name is free, or no port of the board holds it)\n";
+            break;
         }
-        if (current == target) continue;
-        const std::string newName = ComName(target);
-        renames += "; port " + std::to_string(child + 1) + ": " + name + " -> " + newName + "\n";
+    }
+    return text.empty() ? "; every port already has its name\n" : text;
+}
+
+// What the run of the plan would write, changing nothing: each step's values.
+// A port's DOS name target and line settings are those of its name before the run.
+int PreviewRemap(const RemapPlan& plan, const Console& console) {
+    BoardRecord* board = plan.board;
+    std::string text;
+    for (int i = 0; i < plan.stepCount; ++i) {
+        const RemapStep& step = plan.steps[i];
+        if (step.kind == RemapStepKind::Unrenamable || step.kind == RemapStepKind::NoExchange) continue;
+        const std::string original = ComName(plan.current[step.child]);
+        const std::string name = ComName(step.from);
+        const std::string newName = ComName(step.to);
         char id[MAX_DEVICE_ID_LEN + 1] = {};
-        SetupDiGetDeviceInstanceIdA(board->childSet, &board->childDevices[child], id, MAX_DEVICE_ID_LEN, nullptr);
-        text += "\n[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Enum\\" + std::string(id) +
+        SetupDiGetDeviceInstanceIdA(board->childSet, &board->childDevices[step.child], id, MAX_DEVICE_ID_LEN, nullptr);
+        text += "\n[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Enum\\" + RegString(id) +
                 "\\Device Parameters]\n\"PortName\"=\"" + newName + "\"\n";
-        const std::string target0 = DosTarget(name);
-        if (IsDriverDeviceObject(target0.c_str())) {
-            text += "\n[HKEY_LOCAL_MACHINE\\" + std::string(SerialDeviceMapPath) + "]\n\"" + target0 + "\"=\"" +
-                    newName + "\"\n; DOS name " + name + " -> " + newName + " (" + target0 + "); COM name database: " +
-                    name + " released, " + newName + " claimed\n";
+        const std::string target = DosTarget(original);
+        if (IsDriverDeviceObject(target.c_str())) {
+            text += "\n[HKEY_LOCAL_MACHINE\\" + RegString(SerialDeviceMapPath) + "]\n\"" + RegString(target) +
+                    "\"=\"" + newName + "\"\n; DOS name " + name + " -> " + newName + " (" + target +
+                    "); COM name database: " + name + " released, " + newName + " claimed\n";
         } else {
             text += "; " + name + " has no DOS name of this driver: only its registry names change\n";
         }
-        const std::string settings = PortsValue(name);
+        const std::string settings = PortsValue(original);
         if (!settings.empty()) {
-            text += "\n[HKEY_LOCAL_MACHINE\\" + std::string(PortsKeyPath) + "]\n\"" + newName + ":\"=\"" + settings +
-                    "\"\n\"" + name + ":\"=-\n";
+            text += "\n[HKEY_LOCAL_MACHINE\\" + RegString(PortsKeyPath) + "]\n\"" + newName + ":\"=\"" +
+                    RegString(settings) + "\"\n\"" + name + ":\"=-\n";
         }
         text += "; friendly name: " + newName + " in place of " + name + "\n";
     }
-    if (renames.empty()) renames = "; every port already has its name\n";
-    console.Out(renames + (text.empty() ? "" : "Windows Registry Editor Version 5.00\n" + text));
+    console.Out(PlanText(plan) + (text.empty() ? "" : "Windows Registry Editor Version 5.00\n" + text));
     return ExitDone;
 }
 
-}  // namespace
-
-int CheckRemap(FoundBoard* found, int start, const Console& console) {
+// Reads and plans; ExitDone when the plan may run.
+int PlanBoard(FoundBoard* found, int start, RemapPlan* plan, const Console& console) {
     BoardRecord* board = found->record;
     if (HasFeature(board->deviceType, FeatureParallelOnly)) {
         console.Err("ztcfg: refused: the parallel-only board has no COM name to renumber\n");
         return ExitRefused;
     }
     PrepareBoard(found);
-    if (ReadSerialDeviceMap(board) < 0) {
+    if (!ReadRemapPlan(board, plan)) {
         console.Err("ztcfg: refused: the serial device map cannot be read, so no name can be checked\n");
         return ExitRefused;
     }
@@ -151,8 +178,8 @@ int CheckRemap(FoundBoard* found, int start, const Console& console) {
         console.Err("ztcfg: refused: the first name must be COM1 to COM" + std::to_string(ListedComNames) + "\n");
         return ExitRefused;
     }
-    const int held = FirstNameHeldElsewhere(board, start);
-    if (held != 0) {
+    if (!PlanBoardRemap(plan, start)) {
+        const int held = plan->heldElsewhere;
         console.Err("ztcfg: refused: " + ComName(held) + " is held by another device (the remap dialog lists it \"" +
                     (held <= ListedComNames ? ComName(held) + " (in use)" : ComName(held) + ", beyond its list") +
                     "\")\n");
@@ -161,21 +188,26 @@ int CheckRemap(FoundBoard* found, int start, const Console& console) {
     return ExitDone;
 }
 
+}  // namespace
+
+int CheckRemap(FoundBoard* found, int start, const Console& console) {
+    auto plan = std::make_unique<RemapPlan>();
+    return PlanBoard(found, start, plan.get(), console);
+}
+
 int RemapBoard(FoundBoard* found, int start, bool dryRun, const Console& console) {
-    const int checked = CheckRemap(found, start, console);
+    auto plan = std::make_unique<RemapPlan>();
+    const int checked = PlanBoard(found, start, plan.get(), console);
     if (checked != ExitDone) return checked;
+    if (dryRun) return PreviewRemap(*plan, console);
+
     BoardRecord* board = found->record;
-    if (dryRun) return PreviewRemap(found, start, console);
-
     std::vector<std::string> before;
-    for (int child = 0; child < RenamedPorts(board); ++child) before.push_back(PortNameOf(board, child));
-    HCOMDB db = HCOMDB_INVALID_HANDLE_VALUE;
-    if (ComDBOpen(&db) != ERROR_SUCCESS) db = HCOMDB_INVALID_HANDLE_VALUE;
-    RenameRun run = {db, ReporterFor(console)};
-    const int result = RenumberBoardPorts(&run, start);
-    if (db != HCOMDB_INVALID_HANDLE_VALUE) ComDBClose(db);
+    for (int child = 0; child < plan->renamedCount; ++child) before.push_back(PortNameOf(board, child));
+    const std::string planned = PlanText(*plan);
+    const int result = RunRemapPlan(plan.get(), ReporterFor(console));
 
-    std::string text;
+    std::string text = planned;
     for (size_t child = 0; child < before.size(); ++child) {
         const std::string after = PortNameOf(board, static_cast<int>(child));
         text += "port " + std::to_string(child + 1) + ": " + OrDash(before[child]) + " -> " + OrDash(after) +
