@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr DWORD TextSize = 260;        // descriptions, friendly names, memos, value names, map data
+constexpr DWORD TextSize = DeviceTextSize;  // descriptions, friendly names, memos, value names, map data
 constexpr DWORD DosTargetLength = 259;
 constexpr DWORD PortsValueSize = 40;   // line settings under the Ports key, e.g. "9600,n,8,1"
 
@@ -68,39 +68,21 @@ void MovePortsValue(const char* oldValue, const char* newValue) {
 // The device's own side of a rename: PortName, friendly name and the device's
 // install parameters. False when the device key cannot be opened.
 bool RenameDevice(RenameRun* run, PortRef port, const char (&newName)[ComNameSize]) {
-    char description[TextSize + 1] = {};
-    if (!SetupDiGetDeviceRegistryPropertyA(port.set, port.device, SPDRP_DEVICEDESC, nullptr,
-                                           reinterpret_cast<BYTE*>(description), TextSize, nullptr)) {
-        description[0] = '\0';
-    }
-    description[TextSize] = '\0';
-
+    char description[TextSize + 1];
+    ReadDescription(port, description);
     RegKey key(OpenDeviceKey(port.set, port.device, KEY_ALL_ACCESS));
     if (!key) {
         Report(run->reporter, NoticeRenameCannotOpenKey);
         return false;
     }
-    DWORD uiNumber = 0;
-    if (!SetupDiGetDeviceRegistryPropertyA(port.set, port.device, SPDRP_UI_NUMBER, nullptr,
-                                           reinterpret_cast<BYTE*>(&uiNumber), sizeof(uiNumber), nullptr)) {
-        uiNumber = 0;
-    }
-    const DWORD optBaseHighByte = ReadDword(key.key, "OPTBaseHighByte", 0);
-    char memo[TextSize + 1];
-    ReadString(key.key, "UserMemo", memo, TextSize);
-
+    char friendlyName[TextSize];
+    FormatPortFriendlyName(port, key.key, description, newName, friendlyName);
     if (WriteComName(key.key, "PortName", newName) != ERROR_SUCCESS) {
         Report(run->reporter, NoticeCannotWritePortName);
     }
     key.Close();
-
-    // A description and memo too long for the field are cut; the name stays terminated.
-    char friendlyName[TextSize] = {};
-    StringCbPrintfA(friendlyName, sizeof(friendlyName), FormatFriendlyName, description, newName,
-                    static_cast<unsigned>(optBaseHighByte), static_cast<int>(uiNumber / 8 + 1), memo);
     SetupDiSetDeviceRegistryPropertyA(port.set, port.device, SPDRP_FRIENDLYNAME,
                                       reinterpret_cast<const BYTE*>(friendlyName), sizeof(friendlyName));
-
     if (!MarkPropertiesChanged(port.set, port.device)) Report(run->reporter, NoticeCannotInstallParams);
     return true;
 }
@@ -136,6 +118,32 @@ bool RunStep(RenameRun* run, BoardRecord* board, const RemapStep& step) {
 }
 
 }  // namespace
+
+void ReadDescription(PortRef port, char (&description)[DeviceTextSize + 1]) {
+    if (!SetupDiGetDeviceRegistryPropertyA(port.set, port.device, SPDRP_DEVICEDESC, nullptr,
+                                           reinterpret_cast<BYTE*>(description), TextSize, nullptr)) {
+        description[0] = '\0';
+    }
+    description[TextSize] = '\0';
+}
+
+// The friendly name the renaming gives a port: its description, the name, the
+// board's OPTBaseHighByte, its slot from the UI number and the user's memo. A
+// description and memo too long for the field are cut; the name stays terminated.
+void FormatPortFriendlyName(PortRef port, HKEY key, const char* description, const char* name,
+                            char (&friendlyName)[DeviceTextSize]) {
+    DWORD uiNumber = 0;
+    if (!SetupDiGetDeviceRegistryPropertyA(port.set, port.device, SPDRP_UI_NUMBER, nullptr,
+                                           reinterpret_cast<BYTE*>(&uiNumber), sizeof(uiNumber), nullptr)) {
+        uiNumber = 0;
+    }
+    const DWORD optBaseHighByte = ReadDword(key, "OPTBaseHighByte", 0);
+    char memo[TextSize + 1];
+    ReadString(key, "UserMemo", memo, TextSize);
+    std::memset(friendlyName, 0, sizeof(friendlyName));
+    StringCbPrintfA(friendlyName, sizeof(friendlyName), FormatFriendlyName, description, name,
+                    static_cast<unsigned>(optBaseHighByte), static_cast<int>(uiNumber / 8 + 1), memo);
+}
 
 int RenamedPortCount(const BoardRecord* board) {
     const int count = ChildLimit(board);

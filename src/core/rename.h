@@ -43,3 +43,13 @@ int RunRemapPlan(RemapPlan* plan, const Reporter& reporter);
 // the serial device map, the COM name database, its PortName, its friendly name
 // and the Ports key. Nonzero on success.
 int RenameComPort(RenameRun* run, int oldNumber, int newNumber, PortRef port);
+
+// The renaming's friendly name of a port, for repairs to write it the same way.
+// Descriptions and friendly names live in fields of this many bytes.
+constexpr DWORD DeviceTextSize = 260;
+// The port's device description, "" when it cannot be read.
+void ReadDescription(PortRef port, char (&description)[DeviceTextSize + 1]);
+// "%s(%s), [%x-%d] %s": description, name, OPTBaseHighByte from the open key,
+// the slot from the UI number, UserMemo; cut to the field.
+void FormatPortFriendlyName(PortRef port, HKEY key, const char* description, const char* name,
+                            char (&friendlyName)[DeviceTextSize]);

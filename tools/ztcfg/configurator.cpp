@@ -20,6 +20,7 @@
 #include "remap_command.h"
 #include "report_console.h"
 #include "session.h"
+#include "stores_command.h"
 #include "view.h"
 
 namespace {
@@ -34,6 +35,8 @@ const char* const MainHelp =
     "  ztcfg remap BOARD --start N [--dry-run]       renumber the board's COM names from COM<N>\n"
     "  ztcfg export BOARD [--out FILE] [--with-com-names]   write the board's profile (JSON)\n"
     "  ztcfg import FILE [BOARD] [--dry-run]         apply a profile to a board of its type\n"
+    "  ztcfg verify [BOARD] [--json]                 check the six COM name stores of every port\n"
+    "  ztcfg repair [BOARD] [--ghosts] [--dry-run]   make them agree with each port's PortName\n"
     "  ztcfg COMMAND --help                          the command's help\n"
     "\n"
     "BOARD is a board's device instance id, its number in 'ztcfg list', or its model name when\n"
@@ -41,6 +44,26 @@ const char* const MainHelp =
     ".reg fragment. Messages go to standard error.\n"
     "Exit codes: 0 done, 1 done in part (a write or rename failed; each failure is named),\n"
     "2 refused or usage (nothing written).\n";
+
+const char* const VerifyHelp =
+    "ztcfg verify [BOARD] [--json]\n"
+    "Checks, for every port of every board (or of BOARD), the six places Windows keeps its COM\n"
+    "name against its PortName: the DOS name, the serial device map entry of the port's device\n"
+    "object, the COM name database bit, PortName, the Ports key's \"COMn:\" value and the\n"
+    "friendly name's \"(COMn)\"; each disagreement is named with what the stores hold. Without\n"
+    "BOARD it also names ghosts: database bits no present device holds. A name two devices hold\n"
+    "is named too. --json prints one JSON document whose last line is a one-line summary.\n"
+    "Exit codes: 0 consistent, 1 something disagrees, 2 usage or the check failed.\n";
+const char* const RepairHelp =
+    "ztcfg repair [BOARD] [--ghosts] [--dry-run]\n"
+    "Makes the six COM name stores of every port of every board (or of BOARD) agree with its\n"
+    "PortName, with the renaming's own steps: the DOS name and the device map entry of the port's\n"
+    "device object (another COM name leading to that object goes), its database bit, the\n"
+    "friendly name as the renaming writes it, and a missing Ports value with 9600,n,8,1. A name\n"
+    "another device holds and another driver's devices are never touched. --ghosts (every board\n"
+    "only) also releases database bits no present device holds. --dry-run prints a .reg\n"
+    "fragment and the bits it would release.\n"
+    "Exit codes: 0 done, 1 done in part (a port was left alone; it is named), 2 refused or usage.\n";
 
 const char* const ListHelp =
     "ztcfg list [--json]\n"
@@ -80,6 +103,7 @@ struct Arguments {
     bool dryRun = false;
     bool help = false;
     bool withComNames = false;
+    bool ghosts = false;
     std::string out;
     std::string start;
 };
@@ -95,6 +119,8 @@ bool ReadArguments(int argc, const char* const* argv, Arguments* args, std::stri
             args->help = true;
         } else if (word == "--with-com-names") {
             args->withComNames = true;
+        } else if (word == "--ghosts") {
+            args->ghosts = true;
         } else if (word == "--out" || word == "--start") {
             if (i + 1 >= argc) {
                 *why = word + " needs a value";
@@ -221,12 +247,24 @@ int RemapCommandLine(Fleet* fleet, const Arguments& args, const Console& console
     return RemapBoard(board, static_cast<int>(start), args.dryRun, console);
 }
 
+int StoresCommand(Fleet* fleet, const Arguments& args, const Console& console) {
+    const bool verify = args.words[0] == "verify";
+    if (args.words.size() > 2) return Usage(console, args.words[0] + " takes at most one BOARD");
+    if (args.ghosts && verify) return Usage(console, "--ghosts is for repair");
+    FoundBoard* board = nullptr;
+    if (args.words.size() == 2 && (board = Board(fleet, args.words[1], console)) == nullptr) return ExitRefused;
+    return verify ? VerifyBoards(fleet, board, args.json, console)
+                  : RepairBoards(fleet, board, args.ghosts, args.dryRun, console);
+}
+
 const char* HelpOf(const std::string& command) {
     if (command == "list") return ListHelp;
     if (command == "show") return ShowHelp;
     if (command == "remap") return RemapHelp;
     if (command == "export") return ExportHelp;
     if (command == "import") return ImportHelp;
+    if (command == "verify") return VerifyHelp;
+    if (command == "repair") return RepairHelp;
     return nullptr;
 }
 
@@ -248,10 +286,13 @@ int RunConfigurator(int argc, const char* const* argv, const Console& console) {
         console.Out(command == "set" ? std::string(SetHelpHead) + SettingsHelp : HelpOf(command));
         return ExitDone;
     }
-    if (args.json && command != "list" && command != "show") return Usage(console, "--json is for list and show");
-    if (args.dryRun && command != "set" && command != "remap" && command != "import") {
-        return Usage(console, "--dry-run is for set, remap and import");
+    if (args.json && command != "list" && command != "show" && command != "verify") {
+        return Usage(console, "--json is for list, show and verify");
     }
+    if (args.dryRun && command != "set" && command != "remap" && command != "import" && command != "repair") {
+        return Usage(console, "--dry-run is for set, remap, import and repair");
+    }
+    if (args.ghosts && command != "repair") return Usage(console, "--ghosts is for repair");
     Fleet fleet;
     FindBoards(&fleet, ReporterFor(console));
     if (command == "list") {
@@ -267,5 +308,6 @@ int RunConfigurator(int argc, const char* const* argv, const Console& console) {
     if (command == "set") return SetCommand(&fleet, args, console);
     if (command == "remap") return RemapCommandLine(&fleet, args, console);
     if (command == "export") return ExportCommand(&fleet, args, console);
+    if (command == "verify" || command == "repair") return StoresCommand(&fleet, args, console);
     return ImportCommand(&fleet, args, console);
 }

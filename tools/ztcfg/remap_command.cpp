@@ -158,7 +158,7 @@ int PreviewRemap(const RemapPlan& plan, const Console& console) {
         }
         text += "; friendly name: " + newName + " in place of " + name + "\n";
     }
-    console.Out(PlanText(plan) + (text.empty() ? "" : "Windows Registry Editor Version 5.00\n" + text));
+    console.Out("Windows Registry Editor Version 5.00\n" + PlanText(plan) + text);
     return ExitDone;
 }
 
