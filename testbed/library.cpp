@@ -41,6 +41,9 @@ const Redirect Redirects[] = {
     {"QueryDosDeviceA", Address(&standin::QueryDosDeviceA)},
     {"DefineDosDeviceA", Address(&standin::DefineDosDeviceA)},
     {"Sleep", Address(&standin::Sleep)},
+    {"RegSetValueExA", Address(&standin::RegSetValueExA)},
+    {"RegDeleteValueA", Address(&standin::RegDeleteValueA)},
+    {"RegDeleteKeyA", Address(&standin::RegDeleteKeyA)},
 };
 
 const char* const DeviceDlls[] = {"setupapi.dll", "cfgmgr32.dll", "msports.dll"};

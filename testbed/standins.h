@@ -37,4 +37,9 @@ BOOL WINAPI DefineDosDeviceA(DWORD flags, LPCSTR name, LPCSTR target);
 
 VOID WINAPI Sleep(DWORD milliseconds);
 
+// Pass-throughs to the registry that a power loss (power.h) can stop.
+LONG WINAPI RegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD size);
+LONG WINAPI RegDeleteValueA(HKEY key, LPCSTR name);
+LONG WINAPI RegDeleteKeyA(HKEY key, LPCSTR name);
+
 }  // namespace tb::standin

@@ -8,5 +8,6 @@
 #include "devices.h"
 #include "driver.h"
 #include "library.h"
+#include "power.h"
 #include "registry.h"
 #include "snapshot.h"

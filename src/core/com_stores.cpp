@@ -7,6 +7,7 @@
 #include <strsafe.h>
 
 #include <cstdlib>
+#include <initializer_list>
 #include <cstring>
 
 #include "core/registry.h"
@@ -205,6 +206,86 @@ PortRepair RepairPortStores(BoardRecord* board, const PortStores& port, const Co
     }
     if ((wrong & StorePortsValue) != 0) CreatePortsValue(port.number);
     return repair;
+}
+
+void ReadRenameJournal(const BoardRecord* board, RenameJournal* journal) {
+    std::memset(journal, 0, sizeof(*journal));
+    RegKey key(OpenBoardKey(board));
+    char text[RenameJournalSize + 1];
+    if (!key || ReadString(key.key, RenameJournalValue, text, RenameJournalSize) != ERROR_SUCCESS) return;
+    journal->present = true;
+    for (char* line = text; *line != '\0' && journal->count < MaxPortSlots;) {
+        char* end = std::strchr(line, '\n');
+        if (end != nullptr) *end = '\0';
+        JournalEntry& entry = journal->entries[journal->count];
+        char object[PlanObjectSize + 1] = {};
+        if (sscanf_s(line, "%d %d %d %d %64s", &entry.child, &entry.from, &entry.temporary, &entry.to, object,
+                     static_cast<unsigned>(sizeof(object))) == 5 &&
+            entry.child >= 0 && entry.child < MaxPortSlots) {
+            if (IsDriverDeviceObject(object) && std::strlen(object) < PlanObjectSize) {
+                Copy(entry.deviceObject, sizeof(entry.deviceObject), object);
+            }
+            ++journal->count;
+        }
+        if (end == nullptr) break;
+        line = end + 1;
+    }
+}
+
+const char* JournalObject(const RenameJournal& journal, int child) {
+    for (int i = 0; i < journal.count; ++i) {
+        if (journal.entries[i].child == child && journal.entries[i].deviceObject[0] != '\0') {
+            return journal.entries[i].deviceObject;
+        }
+    }
+    return nullptr;
+}
+
+int FinishRenameJournal(BoardRecord* board, const RenameJournal& journal, const ComNameSurvey& survey,
+                        const OtherPortNames& others, int* released, int capacity) {
+    if (!journal.present) return 0;
+    RegKey ports(OpenMachineKey(PortsKeyPath, KEY_ALL_ACCESS));
+    char name[ComNameSize] = {};
+    char settings[PortsValueSize + 1];
+    // A port whose Ports value its renaming had not moved yet takes it now.
+    for (int i = 0; i < journal.count && ports; ++i) {
+        const JournalEntry& entry = journal.entries[i];
+        char portName[ComNameSize + 1];
+        if (ReadChildPortName(board, entry.child, portName, ComNameSize) != ERROR_SUCCESS) continue;
+        const int number = NumberOf(portName);
+        if (number == 0 || ReadPortsValue(number, settings)) continue;
+        char newValue[ComNameSize] = {};
+        StringCbPrintfA(newValue, sizeof(newValue), FormatPortsValueName, number);
+        bool adopted = false;
+        for (int passed : {entry.from, entry.temporary, entry.to}) {
+            if (adopted || passed == number || !ValidComNumber(passed) || !NameUnheld(survey, passed, "", others) ||
+                !ReadPortsValue(passed, settings)) {
+                continue;
+            }
+            StringCbPrintfA(name, sizeof(name), FormatPortsValueName, passed);
+            adopted = MoveValue(ports.key, name, newValue, PortsValueSize) == ERROR_SUCCESS;
+        }
+        if (!adopted) CreatePortsValue(number);
+    }
+    // What the renaming passed and no device holds any more goes, as a finished run leaves it.
+    int count = 0;
+    HCOMDB db = HCOMDB_INVALID_HANDLE_VALUE;
+    if (ComDBOpen(&db) != ERROR_SUCCESS) db = HCOMDB_INVALID_HANDLE_VALUE;
+    for (int i = 0; i < journal.count; ++i) {
+        const JournalEntry& entry = journal.entries[i];
+        for (int passed : {entry.from, entry.temporary, entry.to}) {
+            if (!ValidComNumber(passed) || !NameUnheld(survey, passed, "", others)) continue;
+            StringCbPrintfA(name, sizeof(name), FormatPortsValueName, passed);
+            if (ports && ReadPortsValue(passed, settings)) DeleteValueAndSubkey(ports.key, name);
+            if (!Claimed(survey, passed) || db == HCOMDB_INVALID_HANDLE_VALUE) continue;
+            ComDBReleasePort(db, static_cast<DWORD>(passed));
+            if (count < capacity) released[count++] = passed;
+        }
+    }
+    if (db != HCOMDB_INVALID_HANDLE_VALUE) ComDBClose(db);
+    RegKey key(OpenBoardKey(board));
+    if (key) DeleteValueAndSubkey(key.key, RenameJournalValue);
+    return count;
 }
 
 // Single steps of the renaming, used by the repair only.

@@ -82,6 +82,28 @@ PortRepair RepairPortStores(BoardRecord* board, const PortStores& port, const Co
 // map entry, and no present device's PortName (as `others` tells).
 bool NameUnheld(const ComNameSurvey& survey, int number, const char* exceptObject, const OtherPortNames& others);
 
+// The journal a stopped renaming left in the board device's key, read back.
+struct JournalEntry {
+    int child, from, temporary, to;
+    char deviceObject[PlanObjectSize];  // "" when unknown
+};
+struct RenameJournal {
+    bool present;
+    int count;
+    JournalEntry entries[MaxPortSlots];
+};
+void ReadRenameJournal(const BoardRecord* board, RenameJournal* journal);
+// The journal's device object of a port, or null.
+const char* JournalObject(const RenameJournal& journal, int child);
+// Finishes what a stopped renaming left around the ports' own stores, once
+// they agree with their PortNames: a port without a Ports value takes the
+// one its renaming left under a name it passed (Windows' default when there
+// is none; the repair of a journal's port leaves the Ports value to this); the values and database bits
+// of names the renaming passed that no device holds go; the journal goes.
+// Returns the database bits released.
+int FinishRenameJournal(BoardRecord* board, const RenameJournal& journal, const ComNameSurvey& survey,
+                        const OtherPortNames& others, int* released, int capacity);
+
 // Single steps of the renaming as the repair takes them; each acts on this
 // driver's device objects only.
 // The friendly name the renaming writes for the name COM<number>; false when

@@ -50,7 +50,15 @@ void NoteDeviceMapEntry(RemapPlan* plan, const char* valueName, const char* data
     SetEntry(plan->foreign, number, true);
     if (!IsDriverDeviceObject(valueName)) return;
     plan->boardPortsSeen = true;
-    if (IsBoardPort(*plan, number)) SetEntry(plan->foreign, number, false);
+    if (!IsBoardPort(*plan, number)) return;
+    SetEntry(plan->foreign, number, false);
+    const size_t length = std::strlen(valueName);
+    for (int child = 0; child < plan->portCount && length < PlanObjectSize; ++child) {
+        if (plan->current[child] == number && plan->deviceObject[child][0] == '\0') {
+            std::memcpy(plan->deviceObject[child], valueName, length + 1);
+            break;
+        }
+    }
 }
 
 int FirstPortNumber(const RemapPlan& plan) {

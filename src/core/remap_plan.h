@@ -30,6 +30,8 @@ struct RemapStep {
 };
 
 constexpr int MaxRemapSteps = 2 * MaxPortSlots;
+// A port's device object as the plan keeps it ("\Device\Ztser..."): longer names are not kept.
+constexpr int PlanObjectSize = 64;
 
 struct RemapPlan {
     BoardRecord* board;            // the board the map was read for (not owned)
@@ -37,6 +39,7 @@ struct RemapPlan {
     int portCount;                 // the ports the conflict check counts
     int current[MaxPortSlots];     // each port's number when read, NoComNumber or UnreadableName
     bool boardPortsSeen;           // the map lists a port of the driver: the first port was looked at
+    char deviceObject[MaxPortSlots][PlanObjectSize];  // each port's map entry name, "" when none
     bool taken[ComTableSize];      // COMn listed in the serial device map (entry n - 1)
     bool foreign[ComTableSize];    // listed there and held by no port of this board
     // Chosen by PlanRemap:

@@ -89,6 +89,43 @@ bool RenameDevice(RenameRun* run, PortRef port, const char (&newName)[ComNameSiz
 
 PortRef ChildPort(BoardRecord* board, int child) { return {board->childSet, &board->childDevices[child]}; }
 
+// The journal of a run: every port a step renames, with the names it passes.
+void WriteJournal(const RemapPlan* plan) {
+    char text[RenameJournalSize] = {};
+    size_t used = 0;
+    for (int child = 0; child < plan->renamedCount; ++child) {
+        int temporary = 0;
+        bool renamed = false;
+        for (int i = 0; i < plan->stepCount; ++i) {
+            const RemapStep& step = plan->steps[i];
+            if (step.child != child || step.kind == RemapStepKind::Unrenamable || step.kind == RemapStepKind::NoExchange) {
+                continue;
+            }
+            renamed = true;
+            if (step.kind == RemapStepKind::ToTemporary) temporary = step.to;
+        }
+        if (!renamed) continue;
+        const char* object = plan->deviceObject[child][0] != '\0' ? plan->deviceObject[child] : "-";
+        if (FAILED(StringCbPrintfA(text + used, sizeof(text) - used, "%d %d %d %d %s\n", child, plan->current[child],
+                                   temporary, plan->start + child, object))) {
+            return;  // cannot happen: the field holds every port's longest line
+        }
+        used += std::strlen(text + used);
+    }
+    if (used == 0) return;
+    RegKey key(OpenBoardKey(plan->board));
+    if (key) WriteText(key.key, RenameJournalValue, text, static_cast<DWORD>(used + 1));
+}
+
+void ClearJournal(const BoardRecord* board) {
+    RegKey key(OpenBoardKey(board));
+    char text[2];
+    // Only a journal this run wrote is there to delete; reading first spares a write.
+    if (key && ReadString(key.key, RenameJournalValue, text, 1) != ERROR_FILE_NOT_FOUND) {
+        DeleteValueAndSubkey(key.key, RenameJournalValue);
+    }
+}
+
 void ReportTimes(const Reporter& reporter, const Notice& notice, int times) {
     for (int i = 0; i < times; ++i) Report(reporter, notice);
 }
@@ -193,6 +230,7 @@ int RunRemapPlan(RemapPlan* plan, const Reporter& reporter) {
     // the lowered count stays in the record for the rest of the page's life.
     if (plan->renamedCount < plan->portCount) board->childCount = plan->renamedCount;
 
+    WriteJournal(plan);
     RenameRun run = {HCOMDB_INVALID_HANDLE_VALUE, reporter};
     if (ComDBOpen(&run.comDb) != ERROR_SUCCESS) run.comDb = HCOMDB_INVALID_HANDLE_VALUE;
     int result = 1;
@@ -214,6 +252,7 @@ int RunRemapPlan(RemapPlan* plan, const Reporter& reporter) {
         }
     }
     if (run.comDb != HCOMDB_INVALID_HANDLE_VALUE) ComDBClose(run.comDb);
+    ClearJournal(board);
     if (result < 0) return 0;
     MarkPropertiesChanged(board->deviceInfoSet, nullptr);
     return result;

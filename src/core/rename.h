@@ -33,6 +33,14 @@ struct PortRef {
     SP_DEVINFO_DATA* device;
 };
 
+// While a run is under way the board device's own key holds a journal of it:
+// one line "child from temporary to deviceObject" per port it renames
+// (temporary 0 when the port takes none, deviceObject "-" when unknown). It is
+// written before the first change and deleted after the last, so a run that
+// was stopped leaves it behind for verify to name and repair to finish.
+constexpr const char* RenameJournalValue = "ComRenameJournal";
+constexpr DWORD RenameJournalSize = MaxPortSlots * (4 * 12 + PlanObjectSize);
+
 // Runs a planned renumbering of plan->board with a COM name database handle
 // it opens and closes itself: the conflict notice when a name is held
 // elsewhere, else every step in order; after a failed step the rest is

@@ -128,17 +128,36 @@ std::string Described(const PortStores& port) {
 struct Checked {
     FoundBoard* board;
     std::vector<PortStores> ports;
+    std::shared_ptr<RenameJournal> journal;
 };
+
+// The ports a stopped renaming affected: those not yet at their new name or
+// whose stores disagree; when every port got there, all the journal names.
+std::vector<int> InterruptedPorts(const Checked& checked) {
+    std::vector<int> ports;
+    const RenameJournal& journal = *checked.journal;
+    for (int i = 0; i < journal.count; ++i) {
+        const JournalEntry& entry = journal.entries[i];
+        for (const PortStores& port : checked.ports) {
+            if (port.child == entry.child && (port.number != entry.to || port.disagree != 0)) ports.push_back(entry.child);
+        }
+    }
+    if (ports.empty()) {
+        for (int i = 0; i < journal.count; ++i) ports.push_back(journal.entries[i].child);
+    }
+    return ports;
+}
 
 std::vector<Checked> CheckBoards(Fleet* fleet, FoundBoard* only, const ComNameSurvey& survey,
                                  const PresentNames& names) {
     std::vector<Checked> boards;
     for (FoundBoard& found : fleet->boards) {
         if ((only != nullptr && &found != only) || found.record == nullptr) continue;
-        Checked checked{&found, {}};
+        Checked checked{&found, {}, std::make_shared<RenameJournal>()};
+        ReadRenameJournal(found.record, checked.journal.get());
         for (int child = 0; child < PortCount(found.record); ++child) {
             PortStores port;
-            ReadPortStores(found.record, child, survey, nullptr, &port);
+            ReadPortStores(found.record, child, survey, JournalObject(*checked.journal, child), &port);
             if (!IsSerialPort(port)) continue;
             // A name two present devices give as their PortName is held twice.
             auto holders = names.holders.find(port.number);
@@ -188,6 +207,18 @@ int VerifyBoards(Fleet* fleet, FoundBoard* only, bool json, const Console& conso
     for (const Checked& checked : boards) {
         nlohmann::ordered_json board = {{"board", checked.board->instanceId}, {"ports", nlohmann::ordered_json::array()}};
         text += "board " + checked.board->instanceId + "\n";
+        if (checked.journal->present) {
+            nlohmann::ordered_json stopped = nlohmann::ordered_json::array();
+            text += "  a renaming of this board stopped before it ended; ports affected:";
+            for (int child : InterruptedPorts(checked)) {
+                stopped.push_back(child + 1);
+                text += " " + std::to_string(child + 1);
+                affected.push_back(checked.board->instanceId + " port " + std::to_string(child + 1) +
+                                   " (stopped renaming)");
+            }
+            text += "\n";
+            board["stoppedRenaming"] = stopped;
+        }
         for (const PortStores& port : checked.ports) {
             ++ports;
             const std::string label = "port " + std::to_string(port.child + 1) + " " + port.portName;
@@ -259,7 +290,13 @@ int RepairBoards(Fleet* fleet, FoundBoard* only, bool ghosts, bool dryRun, const
             const std::string label = "port " + std::to_string(port.child + 1) + " " + port.portName;
             SP_DEVINFO_DATA* device = &record->childDevices[port.child];
             Others others{&names, InstanceId(record->childSet, device)};
-            const PortRepair repair = RepairPortStores(record, port, *survey, {HeldByOthers, &others}, dryRun);
+            PortStores stores = port;
+            // The Ports value of a port a stopped renaming passed is finished with the journal.
+            for (int i = 0; i < checked.journal->count; ++i) {
+                if (checked.journal->entries[i].child == port.child) stores.disagree &= ~uint32_t{StorePortsValue};
+            }
+            PortRepair repair = RepairPortStores(record, stores, *survey, {HeldByOthers, &others}, dryRun);
+            repair.fixed |= port.disagree & StorePortsValue;
             if (repair.refused) {
                 console.Err("ztcfg: " + checked.board->instanceId + " " + label + ": not repaired: " +
                             ((port.disagree & StorePortName) != 0 ? "PortName is no COM name"
@@ -300,7 +337,27 @@ int RepairBoards(Fleet* fleet, FoundBoard* only, bool ghosts, bool dryRun, const
             }
         }
     }
+    // A stopped renaming is finished once every port's stores agree again.
+    for (const Checked& checked : boards) {
+        if (!checked.journal->present) continue;
+        text += std::string(dryRun ? "; " : "") + checked.board->instanceId + ": " +
+                (dryRun ? "would finish" : "finished") + " the renaming that stopped before it ended\n";
+        if (dryRun) continue;
+        SurveyComNames(survey.get());
+        PresentNames now;
+        ReadPresentNames(fleet->set, &now);
+        Others nobody{&now, ""};
+        int freed[3 * MaxPortSlots] = {};
+        const int count = FinishRenameJournal(checked.board->record, *checked.journal, *survey,
+                                              {HeldByOthers, &nobody}, freed, 3 * MaxPortSlots);
+        released.insert(freed, freed + count);
+    }
     if (ghosts) {
+        if (!dryRun) {
+            SurveyComNames(survey.get());
+            names = PresentNames{};
+            ReadPresentNames(fleet->set, &names);
+        }
         for (int number : Ghosts(*survey, names)) released.insert(number);
     }
     std::string releasedText;
