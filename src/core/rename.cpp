@@ -291,3 +291,20 @@ int RenameComPort(RenameRun* run, int oldNumber, int newNumber, PortRef port) {
     MovePortsValue(oldValue, newValue);
     return 1;
 }
+
+bool LockRenaming(RenameLock* lock) {
+    lock->mutex = CreateMutexA(nullptr, FALSE, RenameLockName);
+    if (lock->mutex == nullptr) return false;
+    const DWORD waited = WaitForSingleObject(lock->mutex, RenameLockWait);
+    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) return true;
+    CloseHandle(lock->mutex);
+    lock->mutex = nullptr;
+    return false;
+}
+
+void UnlockRenaming(RenameLock* lock) {
+    if (lock->mutex == nullptr) return;
+    ReleaseMutex(lock->mutex);
+    CloseHandle(lock->mutex);
+    lock->mutex = nullptr;
+}

@@ -33,6 +33,20 @@ struct PortRef {
     SP_DEVINFO_DATA* device;
 };
 
+// One renaming of COM names at a time on the machine: the page's, ztcfg's
+// remap and import, and repair each hold this mutex for their whole run, so
+// that no two read the device map before either writes. A second one waits
+// this long, then gives up without changing anything.
+constexpr const char* RenameLockName = "Global\\ZtuiComNameRenaming";
+constexpr DWORD RenameLockWait = 5000;
+struct RenameLock {
+    HANDLE mutex;
+};
+// False when the lock cannot be had within RenameLockWait milliseconds. A
+// holder that ended without releasing it (a stopped run) leaves it free.
+bool LockRenaming(RenameLock* lock);
+void UnlockRenaming(RenameLock* lock);
+
 // While a run is under way the board device's own key holds a journal of it:
 // one line "child from temporary to deviceObject" per port it renames
 // (temporary 0 when the port takes none, deviceObject "-" when unknown). It is

@@ -52,8 +52,20 @@ INT_PTR OnPortNameRemapCommand(PortNameRemapState* state, int id) {
 int RemapBoardPortNames(PortNameRemapState* state) {
     const LRESULT selection = SendMessageA(state->startList, CB_GETCURSEL, 0, 0);
     if (selection < 0 || !state->plan.mapRead) return 0;
-    PlanBoardRemap(&state->plan, static_cast<int>(selection) + 1);
-    return RunRemapPlan(&state->plan, MessageBoxReporter(state->dialogWindow));
+    const Reporter reporter = MessageBoxReporter(state->dialogWindow);
+    RenameLock lock = {};
+    if (!LockRenaming(&lock)) {
+        Report(reporter, NoticeRenameBusy);
+        return 0;
+    }
+    // Read again under the lock: another renaming may have run since the dialog opened.
+    int result = 0;
+    if (ReadRemapPlan(state->board, &state->plan)) {
+        PlanBoardRemap(&state->plan, static_cast<int>(selection) + 1);
+        result = RunRemapPlan(&state->plan, reporter);
+    }
+    UnlockRenaming(&lock);
+    return result;
 }
 
 INT_PTR CALLBACK PortNameRemapProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -190,6 +190,14 @@ int PlanBoard(FoundBoard* found, int start, RemapPlan* plan, const Console& cons
 
 }  // namespace
 
+int RunPlannedRemap(FoundBoard* found, int start, RemapPlan* plan, const Console& console);
+
+int RenameBusy(const Console& console) {
+    console.Err("ztcfg: refused: another renaming of COM names is running on this machine (waited " +
+                std::to_string(RenameLockWait / 1000) + " s); nothing was changed\n");
+    return ExitRefused;
+}
+
 int CheckRemap(FoundBoard* found, int start, const Console& console) {
     auto plan = std::make_unique<RemapPlan>();
     return PlanBoard(found, start, plan.get(), console);
@@ -197,15 +205,26 @@ int CheckRemap(FoundBoard* found, int start, const Console& console) {
 
 int RemapBoard(FoundBoard* found, int start, bool dryRun, const Console& console) {
     auto plan = std::make_unique<RemapPlan>();
-    const int checked = PlanBoard(found, start, plan.get(), console);
+    if (dryRun) {
+        const int checked = PlanBoard(found, start, plan.get(), console);
+        return checked != ExitDone ? checked : PreviewRemap(*plan, console);
+    }
+    RenameLock lock = {};
+    if (!LockRenaming(&lock)) return RenameBusy(console);
+    const int result = RunPlannedRemap(found, start, plan.get(), console);
+    UnlockRenaming(&lock);
+    return result;
+}
+
+int RunPlannedRemap(FoundBoard* found, int start, RemapPlan* plan, const Console& console) {
+    const int checked = PlanBoard(found, start, plan, console);
     if (checked != ExitDone) return checked;
-    if (dryRun) return PreviewRemap(*plan, console);
 
     BoardRecord* board = found->record;
     std::vector<std::string> before;
     for (int child = 0; child < plan->renamedCount; ++child) before.push_back(PortNameOf(board, child));
     const std::string planned = PlanText(*plan);
-    const int result = RunRemapPlan(plan.get(), ReporterFor(console));
+    const int result = RunRemapPlan(plan, ReporterFor(console));
 
     std::string text = planned;
     for (size_t child = 0; child < before.size(); ++child) {

@@ -15,6 +15,7 @@
 
 #include "core/com_stores.h"
 #include "core/rules.h"
+#include "remap_command.h"
 
 namespace {
 
@@ -264,11 +265,22 @@ int VerifyBoards(Fleet* fleet, FoundBoard* only, bool json, const Console& conso
     return consistent ? ExitDone : ExitPartly;
 }
 
+int RepairStores(Fleet* fleet, FoundBoard* only, bool ghosts, bool dryRun, const Console& console);
+
 int RepairBoards(Fleet* fleet, FoundBoard* only, bool ghosts, bool dryRun, const Console& console) {
     if (ghosts && only != nullptr) {
         console.Err("ztcfg: --ghosts is for every board: ghosts belong to no board\n");
         return ExitRefused;
     }
+    if (dryRun) return RepairStores(fleet, only, ghosts, dryRun, console);
+    RenameLock lock = {};
+    if (!LockRenaming(&lock)) return RenameBusy(console);
+    const int result = RepairStores(fleet, only, ghosts, dryRun, console);
+    UnlockRenaming(&lock);
+    return result;
+}
+
+int RepairStores(Fleet* fleet, FoundBoard* only, bool ghosts, bool dryRun, const Console& console) {
     auto survey = std::make_unique<ComNameSurvey>();
     SurveyComNames(survey.get());
     if (!survey->databaseRead) {
