@@ -294,7 +294,8 @@ int RunConfigurator(int argc, const char* const* argv, const Console& console) {
     }
     if (args.ghosts && command != "repair") return Usage(console, "--ghosts is for repair");
     Fleet fleet;
-    FindBoards(&fleet, ReporterFor(console));
+    // verify reports on standard output only; a board that cannot be opened is a finding there.
+    FindBoards(&fleet, command == "verify" ? Reporter{} : ReporterFor(console));
     if (command == "list") {
         if (args.words.size() != 1) return Usage(console, "list takes no BOARD");
         return ListCommand(&fleet, args, console, "");
