@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr DWORD PortsValueSize = 40;
+constexpr DWORD PortsValueSize = PortsSettingsSize;
 
 bool SameName(const char* a, const char* b) { return lstrcmpiA(a, b) == 0; }
 
@@ -40,13 +40,17 @@ const NamedTarget* MapEntryOf(const ComNameSurvey& survey, const char* object) {
     return nullptr;
 }
 
-bool ReadPortsValue(int number, char (&settings)[PortsValueSize + 1]) {
+}  // namespace
+
+bool ReadPortsSettings(int number, char (&settings)[PortsSettingsSize + 1]) {
     char name[ComNameSize] = {};
     StringCbPrintfA(name, sizeof(name), FormatPortsValueName, number);
     RegKey key(OpenMachineKey(PortsKeyPath, KEY_READ));
     return key && ReadString(key.key, name, settings, PortsValueSize) == ERROR_SUCCESS;
 }
 
+namespace {
+bool ReadPortsValue(int number, char (&settings)[PortsValueSize + 1]) { return ReadPortsSettings(number, settings); }
 }  // namespace
 
 void SurveyComNames(ComNameSurvey* survey) {
@@ -148,8 +152,7 @@ void ReadPortStores(BoardRecord* board, int child, const ComNameSurvey& survey, 
     }
     port->claimed = Claimed(survey, port->number);
     if (!port->claimed) disagree |= StoreDatabase;
-    char settings[PortsValueSize + 1];
-    port->hasPortsValue = ReadPortsValue(port->number, settings);
+    port->hasPortsValue = ReadPortsValue(port->number, port->portsSettings);
     if (!port->hasPortsValue) disagree |= StorePortsValue;
     char inName[ComNameSize + 3] = {};
     StringCbPrintfA(inName, sizeof(inName), "(%s)", port->portName);

@@ -30,6 +30,10 @@ struct ComNameSurvey {
 // Reads the device map, the COM DOS names and the database into *survey.
 void SurveyComNames(ComNameSurvey* survey);
 
+// The Ports key's line settings of COM<number>; false when there are none.
+constexpr DWORD PortsSettingsSize = 40;
+bool ReadPortsSettings(int number, char (&settings)[PortsSettingsSize + 1]);
+
 // One port's stores. Flags name the stores that disagree with PortName.
 enum StoreFlag : uint32_t {
     StoreDosName = 1,         // no DOS name PortName leading to the port's device object
@@ -50,6 +54,7 @@ struct PortStores {
     char mapData[DeviceTextSize + 1];           // the device object's map entry, "" none
     bool claimed;
     bool hasPortsValue;
+    char portsSettings[PortsSettingsSize + 1];  // the "COMn:" value's line settings
     char friendlyName[DeviceTextSize + 1];
     char strayDosName[ComNameSize + 1];         // another COM DOS name leading to the object
     char holder[DeviceTextSize + 1];            // the other device holding PortName's name

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/catalogue.h"
+#include "core/com_stores.h"
 #include "core/registry.h"
 #include "core/rename.h"
 #include "report_console.h"
@@ -23,69 +24,27 @@ std::string PortNameOf(const BoardRecord* board, int child) {
     return name;
 }
 
-std::string DosTarget(const std::string& name) {
-    char target[MAX_PATH + 1] = {};
-    if (QueryDosDeviceA(name.c_str(), target, MAX_PATH) == 0) return "";
-    return target;
-}
-
-// The device map entries whose data is `name`.
-std::vector<std::string> DeviceMapEntries(const std::string& name) {
-    std::vector<std::string> entries;
-    RegKey key(OpenMachineKey(SerialDeviceMapPath, KEY_READ));
-    if (!key) return entries;
-    constexpr DWORD Size = 260;
-    for (DWORD index = 0;; ++index) {
-        char value[Size + 1];
-        char data[Size + 1];
-        EnumeratedValue found = {};
-        if (EnumValueText(key.key, index, value, Size, data, Size, &found) != ERROR_SUCCESS) break;
-        if (found.type == REG_SZ && !found.cut && name == data) entries.push_back(value);
-    }
-    return entries;
-}
-
-std::string PortsValue(const std::string& name) {
-    RegKey key(OpenMachineKey(PortsKeyPath, KEY_READ));
-    char data[41];
-    if (!key || ReadString(key.key, (name + ":").c_str(), data, 40) != ERROR_SUCCESS) return "";
-    return data;
-}
-
-bool ClaimedInComDb(int number) {
-    HCOMDB db = HCOMDB_INVALID_HANDLE_VALUE;
-    if (ComDBOpen(&db) != ERROR_SUCCESS) return false;
-    BYTE usage[COMDB_MAX_PORTS_ARBITRATED] = {};
-    DWORD ports = 0;
-    const bool ok = ComDBGetCurrentPortUsage(db, usage, sizeof(usage), CDB_REPORT_BYTES, &ports) == ERROR_SUCCESS;
-    ComDBClose(db);
-    return ok && number >= 1 && number <= COMDB_MAX_PORTS_ARBITRATED && usage[number - 1] != 0;
-}
-
-std::string FriendlyName(BoardRecord* board, int child) {
-    char name[261] = {};
-    if (!SetupDiGetDeviceRegistryPropertyA(board->childSet, &board->childDevices[child], SPDRP_FRIENDLYNAME, nullptr,
-                                           reinterpret_cast<BYTE*>(name), 260, nullptr)) {
-        return "";
-    }
-    return name;
-}
-
 std::string OrDash(const std::string& text) { return text.empty() ? "-" : text; }
 
 // The six places that hold a port's name, as they stand.
-std::string Stores(BoardRecord* board, int child) {
-    const std::string name = PortNameOf(board, child);
-    std::string entries;
-    for (const std::string& entry : DeviceMapEntries(name)) entries += (entries.empty() ? "" : ", ") + entry;
-    int number = 0;
-    const bool valid = ComNumberOf(name.c_str(), &number);
-    return "    DOS name " + OrDash(name) + " -> " + OrDash(valid ? DosTarget(name) : "") + "\n" +
-           "    device map: " + OrDash(entries) + "\n" +
-           "    COM name database: " + (valid && ClaimedInComDb(number) ? "in use" : "free") + "\n" +
+std::string Stores(BoardRecord* board, int child, const ComNameSurvey& survey) {
+    PortStores port;
+    ReadPortStores(board, child, survey, nullptr, &port);
+    const std::string name = port.portName;
+    const std::string entry =
+        port.deviceObject[0] != '\0' ? std::string(port.deviceObject) + " = " + OrDash(port.mapData) : "-";
+    const std::string holder = port.holder[0] != '\0' ? std::string(", also held by ") + port.holder : "";
+    return "    DOS name " + OrDash(name) + " -> " + OrDash(port.dosTarget) + "\n" +
+           "    device map: " + entry + holder + "\n" +
+           "    COM name database: " + (port.claimed ? "in use" : "free") + "\n" +
            "    PortName: " + OrDash(name) + "\n" +
-           "    Ports key " + OrDash(name) + ": " + OrDash(valid ? PortsValue(name) : "") + "\n" +
-           "    friendly name: " + OrDash(FriendlyName(board, child)) + "\n";
+           "    Ports key " + OrDash(name) + ": " + OrDash(port.hasPortsValue ? port.portsSettings : "") + "\n" +
+           "    friendly name: " + OrDash(port.friendlyName) + "\n";
+}
+
+std::string PortsValue(int number) {
+    char settings[PortsSettingsSize + 1];
+    return ReadPortsSettings(number, settings) ? settings : "";
 }
 
 std::string RegString(const std::string& text) {
@@ -132,6 +91,8 @@ std::string PlanText(const RemapPlan& plan) {
 // A port's DOS name target and line settings are those of its name before the run.
 int PreviewRemap(const RemapPlan& plan, const Console& console) {
     BoardRecord* board = plan.board;
+    auto survey = std::make_unique<ComNameSurvey>();
+    SurveyComNames(survey.get());
     std::string text;
     for (int i = 0; i < plan.stepCount; ++i) {
         const RemapStep& step = plan.steps[i];
@@ -143,7 +104,11 @@ int PreviewRemap(const RemapPlan& plan, const Console& console) {
         SetupDiGetDeviceInstanceIdA(board->childSet, &board->childDevices[step.child], id, MAX_DEVICE_ID_LEN, nullptr);
         text += "\n[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Enum\\" + RegString(id) +
                 "\\Device Parameters]\n\"PortName\"=\"" + newName + "\"\n";
-        const std::string target = DosTarget(original);
+        const NamedTarget* dos = nullptr;
+        for (int d = 0; d < survey->dosCount && dos == nullptr; ++d) {
+            if (lstrcmpiA(survey->dos[d].name, original.c_str()) == 0) dos = &survey->dos[d];
+        }
+        const std::string target = dos != nullptr ? dos->data : "";
         if (IsDriverDeviceObject(target.c_str())) {
             text += "\n[HKEY_LOCAL_MACHINE\\" + RegString(SerialDeviceMapPath) + "]\n\"" + RegString(target) +
                     "\"=\"" + newName + "\"\n; DOS name " + name + " -> " + newName + " (" + target +
@@ -151,7 +116,7 @@ int PreviewRemap(const RemapPlan& plan, const Console& console) {
         } else {
             text += "; " + name + " has no DOS name of this driver: only its registry names change\n";
         }
-        const std::string settings = PortsValue(original);
+        const std::string settings = PortsValue(plan.current[step.child]);
         if (!settings.empty()) {
             text += "\n[HKEY_LOCAL_MACHINE\\" + RegString(PortsKeyPath) + "]\n\"" + newName + ":\"=\"" +
                     RegString(settings) + "\"\n\"" + name + ":\"=-\n";
@@ -227,10 +192,12 @@ int RunPlannedRemap(FoundBoard* found, int start, RemapPlan* plan, const Console
     const int result = RunRemapPlan(plan, ReporterFor(console));
 
     std::string text = planned;
+    auto survey = std::make_unique<ComNameSurvey>();
+    SurveyComNames(survey.get());
     for (size_t child = 0; child < before.size(); ++child) {
         const std::string after = PortNameOf(board, static_cast<int>(child));
         text += "port " + std::to_string(child + 1) + ": " + OrDash(before[child]) + " -> " + OrDash(after) +
-                (after == before[child] ? " (unchanged)" : "") + "\n" + Stores(board, static_cast<int>(child));
+                (after == before[child] ? " (unchanged)" : "") + "\n" + Stores(board, static_cast<int>(child), *survey);
     }
     console.Out(text);
     return result == 1 ? ExitDone : ExitPartly;
