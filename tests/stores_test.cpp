@@ -5,6 +5,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <fstream>
+
 #include "page_fixture.h"
 #include "standins.h"
 #include "testbed_support.h"
@@ -90,6 +92,21 @@ TEST_F(StoresTest, VerifyNamesEachDisagreementAndRepairMakesTheStoresAgree) {
     EXPECT_NE(std::string::npos, run.out.find("\"COM44:\"=\"9600,n,8,1\"")) << run.out;
     EXPECT_TRUE(tb::DiffRegistry(snapshot, tb::SnapshotRegistry({"SYSTEM\\CurrentControlSet", tb::SerialCommPath, tb::PortsKeyPath})).empty());
     EXPECT_EQ(std::optional<std::string>(objects[0]), tb::DosNameTarget("COM45"));
+    // Imported with regedit, the fragment sets what the registry holds of the repair.
+    {
+        std::ofstream("repair-plan.reg", std::ios::binary) << run.out;
+        STARTUPINFOA startup{sizeof(startup)};
+        PROCESS_INFORMATION process{};
+        char command[] = "regedit.exe /S repair-plan.reg";
+        ASSERT_TRUE(CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+        WaitForSingleObject(process.hProcess, 60000);
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+        DeleteFileA("repair-plan.reg");
+    }
+    EXPECT_EQ("COM41", tb::ReadString(tb::SerialCommPath, objects[1].c_str()));
+    EXPECT_EQ("Multiport Serial Port(COM43), [0-1] ", board->ChildFriendlyName(3));
+    EXPECT_EQ("9600,n,8,1", tb::ReadString(tb::PortsKeyPath, "COM44:"));
 
     run = Ztcfg({"repair", id});
     EXPECT_EQ(0, run.code) << run.err;
@@ -97,7 +114,7 @@ TEST_F(StoresTest, VerifyNamesEachDisagreementAndRepairMakesTheStoresAgree) {
     EXPECT_EQ(std::optional<std::string>(objects[0]), tb::DosNameTarget("COM40"));
     EXPECT_FALSE(tb::DosNameTarget("COM45"));
     EXPECT_FALSE(tb::ComDbInUse(45));
-    EXPECT_FALSE(tb::ComDbInUse(47));
+    EXPECT_TRUE(tb::ComDbInUse(47));  // the import set the map entry right: COM47 is a ghost now
     EXPECT_TRUE(tb::ComDbInUse(42));
     EXPECT_EQ("Multiport Serial Port(COM43), [0-1] ", board->ChildFriendlyName(3));
     EXPECT_EQ("9600,n,8,1", tb::ReadString(tb::PortsKeyPath, "COM44:"));
@@ -109,6 +126,7 @@ TEST_F(StoresTest, VerifyNamesEachDisagreementAndRepairMakesTheStoresAgree) {
     run = Ztcfg({"verify"});
     EXPECT_EQ(std::string::npos, run.out.find("ghost")) << run.out;
     EXPECT_FALSE(tb::ComDbInUse(60));
+    EXPECT_FALSE(tb::ComDbInUse(47));
     EXPECT_TRUE(tb::ComDbInUse(50));
     EXPECT_EQ("COM50", tb::ReadString(tb::SerialCommPath, modem.device.c_str()));
 }
