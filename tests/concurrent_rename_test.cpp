@@ -29,6 +29,7 @@ TEST(ConcurrentRenameTest, Worker) {
     const char* worker = std::getenv(WorkerVariable);
     if (worker == nullptr) GTEST_SKIP() << "started by TwoProcessesRenameTwoBoardsAtOnce";
     const int self = worker[0] == '1' ? 1 : 0;
+    const HANDLE removed = Event("removed0");  // open from the start: the first to leave sets it
     tb::BoardSpec spec{.deviceType = 0x45040000, .ports = 4, .firstComNumber = self == 0 ? 60 : 64, .comNames = true};
     spec.portSettings = "9600,n,8,1";
     auto board = tb::MakeBoard(spec);
@@ -57,6 +58,10 @@ TEST(ConcurrentRenameTest, Worker) {
     std::printf("\n");
     SetEvent(Event("checked" + std::to_string(self)));
     WaitForSingleObject(Event("checked" + std::to_string(1 - self)), 60000);
+    // The test bed takes its boards down without the lock: one after the other.
+    if (self == 1) WaitForSingleObject(removed, 60000);
+    board.reset();
+    if (self == 0) SetEvent(removed);
 }
 
 TEST(ConcurrentRenameTest, TwoProcessesRenameTwoBoardsAtOnce) {
