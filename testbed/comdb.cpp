@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "registry.h"
+#include "power.h"
 #include "standins.h"
 
 namespace tb {
@@ -163,6 +164,7 @@ LONG WINAPI ComDBClose(HCOMDB db) {
 }
 
 LONG WINAPI ComDBClaimPort(HCOMDB db, DWORD number, BOOL force, PBOOL forced) {
+    if (!SpendMutation()) return ERROR_CANTWRITE;
     if (!IsOpenComDb(db) || number == 0 || number > COMDB_MAX_PORTS_ARBITRATED) return ERROR_INVALID_PARAMETER;
     std::string bits = ReadComDb();
     DWORD bit = number - 1;
@@ -180,6 +182,7 @@ LONG WINAPI ComDBClaimPort(HCOMDB db, DWORD number, BOOL force, PBOOL forced) {
 }
 
 LONG WINAPI ComDBReleasePort(HCOMDB db, DWORD number) {
+    if (!SpendMutation()) return ERROR_CANTWRITE;
     if (!IsOpenComDb(db) || number == 0 || number > COMDB_MAX_PORTS_ARBITRATED) return ERROR_INVALID_PARAMETER;
     std::string bits = ReadComDb();
     DWORD bit = number - 1;
@@ -225,6 +228,10 @@ DWORD WINAPI QueryDosDeviceA(LPCSTR name, LPSTR targets, DWORD capacity) {
 }
 
 BOOL WINAPI DefineDosDeviceA(DWORD flags, LPCSTR name, LPCSTR target) {
+    if (!SpendMutation()) {
+        SetLastError(ERROR_WRITE_FAULT);
+        return FALSE;
+    }
     if (name == nullptr || *name == '\0' || name[strlen(name) - 1] == '\\') {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;

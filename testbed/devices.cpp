@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "registry.h"
+#include "power.h"
 #include "standins.h"
 
 namespace tb {
@@ -285,7 +286,10 @@ void ObserveClassInstallerCalls(std::function<void(const ClassInstallerCall&)> o
     S().installerObserver = std::move(observer);
 }
 
-void ResetFaults() { S().allClassesSetFails = false; }
+void ResetFaults() {
+    S().allClassesSetFails = false;
+    SetMutationBudget(-1);
+}
 
 // ---------------------------------------------------------------- the stand-ins
 
@@ -404,6 +408,10 @@ BOOL WINAPI SetupDiGetDeviceInstanceIdA(HDEVINFO handle, PSP_DEVINFO_DATA data, 
 
 BOOL WINAPI SetupDiSetDeviceRegistryPropertyA(HDEVINFO handle, PSP_DEVINFO_DATA data, DWORD property,
                                               const BYTE* buffer, DWORD size) {
+    if (!SpendMutation()) {
+        SetLastError(ERROR_WRITE_FAULT);
+        return FALSE;
+    }
     DeviceSet* set = LiveSet(handle);
     if (set == nullptr) return FALSE;
     Node* node = nullptr;
@@ -414,8 +422,8 @@ BOOL WINAPI SetupDiSetDeviceRegistryPropertyA(HDEVINFO handle, PSP_DEVINFO_DATA 
     Key key = OpenKey(EnumRoot + node->instanceId, KEY_SET_VALUE);
     if (!key.valid()) return Fail(ERROR_NO_SUCH_DEVINST);
     // No buffer deletes the property; otherwise the bytes are stored exactly as given.
-    LONG rc = buffer == nullptr ? RegDeleteValueA(key.handle, name->value)
-                                : RegSetValueExA(key.handle, name->value, 0, REG_SZ, buffer, size);
+    LONG rc = buffer == nullptr ? ::RegDeleteValueA(key.handle, name->value)
+                                : ::RegSetValueExA(key.handle, name->value, 0, REG_SZ, buffer, size);
     return rc == ERROR_SUCCESS ? TRUE : Fail(rc);
 }
 

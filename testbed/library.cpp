@@ -44,6 +44,9 @@ const Redirect Redirects[] = {
     {"RegisterEventSourceA", Address(&standin::RegisterEventSourceA)},
     {"ReportEventA", Address(&standin::ReportEventA)},
     {"DeregisterEventSource", Address(&standin::DeregisterEventSource)},
+    {"RegSetValueExA", Address(&standin::RegSetValueExA)},
+    {"RegDeleteValueA", Address(&standin::RegDeleteValueA)},
+    {"RegDeleteKeyA", Address(&standin::RegDeleteKeyA)},
 };
 
 const char* const DeviceDlls[] = {"setupapi.dll", "cfgmgr32.dll", "msports.dll"};

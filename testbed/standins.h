@@ -42,4 +42,9 @@ BOOL WINAPI ReportEventA(HANDLE source, WORD type, WORD category, DWORD id, PSID
                          LPCSTR* strings, LPVOID data);
 BOOL WINAPI DeregisterEventSource(HANDLE source);
 
+// Pass-throughs to the registry that a power loss (power.h) can stop.
+LONG WINAPI RegSetValueExA(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD size);
+LONG WINAPI RegDeleteValueA(HKEY key, LPCSTR name);
+LONG WINAPI RegDeleteKeyA(HKEY key, LPCSTR name);
+
 }  // namespace tb::standin

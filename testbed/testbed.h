@@ -9,5 +9,6 @@
 #include "driver.h"
 #include "eventlog.h"
 #include "library.h"
+#include "power.h"
 #include "registry.h"
 #include "snapshot.h"

@@ -405,9 +405,18 @@ TEST_F(ConfiguratorTest, RemapKeepsTheSixStoresBesideAnotherBoardAndAModem) {
     EXPECT_NE(std::string::npos, preview.out.find("\"COM40:\"=\"9600,n,8,1\"")) << preview.out;
     EXPECT_TRUE(tb::DiffRegistry(snapshot, tb::SnapshotRegistry({"SYSTEM\\CurrentControlSet", tb::SerialCommPath, tb::PortsKeyPath})).empty());
 
-    // Up by two: the ports take each other's names through temporary ones.
+    // Up by two: the ports take each other's names through temporary ones, the
+    // first free one being COM5; the run performs the plan its dry run printed.
+    const tb::ConfiguratorRun planned = Ztcfg({"remap", IdOf(*board), "--start", "26", "--dry-run"});
+    const std::string header = "Windows Registry Editor Version 5.00\n";
+    ASSERT_EQ(0u, planned.out.find(header)) << planned.out;
+    const std::string steps = planned.out.substr(header.size(), planned.out.find("\n[") - header.size());
+    EXPECT_NE(std::string::npos, steps.find("; port 3: COM26 -> COM5 (temporary name: port 1 takes COM26)\n"
+                                            "; port 1: COM24 -> COM26 (exchange)\n")) << steps;
+    EXPECT_NE(std::string::npos, planned.out.find("\"\\\\Device\\\\Ztser")) << planned.out;  // regedit's escapes
     const tb::ConfiguratorRun run = Ztcfg({"remap", IdOf(*board), "--start", "26"});
     ASSERT_EQ(0, run.code) << run.err;
+    EXPECT_EQ(0u, run.out.find(steps)) << run.out;
     EXPECT_NE(std::string::npos, run.out.find("port 1: COM24 -> COM26\n    DOS name COM26 -> \\Device\\Ztser")) << run.out;
     EXPECT_NE(std::string::npos, run.out.find("port 8: COM31 -> COM33")) << run.out;
     for (int child = 0; child < 8; ++child) EXPECT_EQ("COM" + std::to_string(26 + child), board->ChildString(child, "PortName"));

@@ -64,7 +64,6 @@ TEST_F(HostileInputTest, HostileProfilesAndArgumentsAreRefusedWithThePlaceNamedA
         {"", {"set", id, "1"}, "set needs NAME=VALUE settings"},
         {"", {"set", id, "port=1", "nine-bit=on", "nine-bit-address=0x100000021"}, "nine-bit-address \"0x100000021\""},
         {"", {"set", id, "port=1", "nine-bit=on", "nine-bit-address=0x+21"}, "nine-bit-address \"0x+21\""},
-        {"", {"verify", id}, "verify needs --profile"},
         {"", {"set", "+1", "all", "sleep=on"}, "no board is \"+1\""},
         {"", {"set", "4294967297", "all", "sleep=on"}, "there is no board 4294967297"},
     };

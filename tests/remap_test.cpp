@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <thread>
 
 #include "page_fixture.h"
 #include "testbed_support.h"
@@ -469,4 +470,66 @@ TEST_F(RemapTest, PortNameThatOnlyReadsAsComNameLeavesThatNamesStoresAlone) {
             tb::ClearMessageBoxes();
         }
     }
+}
+
+TEST_F(RemapTest, TwoBoardsDialogsOpenAtOnceEachRenumbersItsOwnBoard) {
+    OpenedPage first;
+    OpenedPage second;
+    ASSERT_TRUE(OpenPage(ComPorts(4, 5), &first));
+    ASSERT_TRUE(OpenPage(ComPorts(4, 20), &second));
+    const tb::ComNameStores before = tb::ReadComNameStores();
+
+    // The second board's dialog opens and is cancelled while the first one's is open.
+    bool secondShown = false;
+    tb::QueueDialogAction([&](HWND dialog) {
+        tb::QueueDialogAction([&](HWND other) {
+            secondShown = true;
+            EXPECT_EQ(19, tb::ComboSelection(other, IDC_REMAP_START));
+            EXPECT_TRUE(tbt::Click(other, IDCANCEL));
+        });
+        EXPECT_TRUE(tbt::Click(second.page, IDC_PORT_REMAP));
+        EXPECT_TRUE(tbt::SelectIndex(dialog, IDC_REMAP_START, 39));
+        EXPECT_TRUE(tbt::Click(dialog, IDOK));
+    });
+    ASSERT_TRUE(tbt::Click(first.page, IDC_PORT_REMAP));
+    EXPECT_TRUE(secondShown);
+    EXPECT_EQ((std::vector<std::string>{"COM40", "COM41", "COM42", "COM43"}), PortNames(*first.board));
+    EXPECT_EQ((std::vector<std::string>{"COM20", "COM21", "COM22", "COM23"}), PortNames(*second.board));
+    EXPECT_TRUE(Consistent(*first.board, before));  // nothing of the second board's changed either
+    EXPECT_TRUE(tb::MessageBoxes().empty());
+}
+
+TEST_F(RemapTest, SecondRenamingWaitsThenChangesNothing) {
+    OpenedPage opened;
+    ASSERT_TRUE(OpenPage(ComPorts(2, 5), &opened));
+    const std::string id = tb::InstanceId(opened.board->node);
+    // Another renaming holds the machine's lock (from another thread, as another process would).
+    HANDLE held = CreateEventA(nullptr, TRUE, FALSE, nullptr), release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::thread holder([&] {
+        HANDLE mutex = CreateMutexA(nullptr, TRUE, "Global\\ZtuiComNameRenaming");
+        SetEvent(held);
+        WaitForSingleObject(release, INFINITE);
+        ReleaseMutex(mutex);
+        CloseHandle(mutex);
+    });
+    WaitForSingleObject(held, INFINITE);
+    const tb::RegistrySnapshot before = tb::SnapshotRegistry({"SYSTEM\\CurrentControlSet", tb::SerialCommPath, tb::PortsKeyPath});
+
+    ASSERT_TRUE(Remap(opened.page, 10));
+    EXPECT_EQ((std::vector<std::string>{"Another program is renaming COM ports on this computer.\n"
+                                        "No port was renamed; please try again when it has finished."}),
+              MessageTexts());
+    const tb::ConfiguratorRun run = tb::RunConfigurator({"remap", id, "--start", "20"});
+    EXPECT_EQ(2, run.code);
+    EXPECT_NE(std::string::npos, run.err.find("another renaming of COM names is running")) << run.err;
+    EXPECT_EQ(2, tb::RunConfigurator({"repair", id}).code);
+    EXPECT_TRUE(tb::DiffRegistry(before, tb::SnapshotRegistry({"SYSTEM\\CurrentControlSet", tb::SerialCommPath, tb::PortsKeyPath})).empty());
+    EXPECT_EQ((std::vector<std::string>{"COM5", "COM6"}), PortNames(*opened.board));
+
+    SetEvent(release);
+    holder.join();
+    CloseHandle(held);
+    CloseHandle(release);
+    EXPECT_EQ(0, tb::RunConfigurator({"remap", id, "--start", "20"}).code);
+    EXPECT_EQ((std::vector<std::string>{"COM20", "COM21"}), PortNames(*opened.board));
 }

@@ -10,29 +10,15 @@
 #include "core/catalogue.h"
 #include "core/registry.h"
 
-BoardRecord* remapBoard = nullptr;
-bool comNameTaken[ComTableSize] = {};
-bool comNameForeign[ComTableSize] = {};
-
 namespace {
 
-constexpr DWORD TextSize = 260;        // descriptions, friendly names, memos, value names, map data
+constexpr DWORD TextSize = DeviceTextSize;  // descriptions, friendly names, memos, value names, map data
 constexpr DWORD DosTargetLength = 259;
 constexpr DWORD PortsValueSize = 40;   // line settings under the Ports key, e.g. "9600,n,8,1"
-constexpr DWORD PortNameReadSize = 16; // the device map's check of a port's name
 
 int ChildLimit(const BoardRecord* board) {
     if (board->childCount < 0) return 0;
     return board->childCount < MaxPortSlots ? board->childCount : MaxPortSlots;
-}
-
-// Numbers beyond the tables were never looked up in the device map, so nothing
-// says they are free: they count as held by another device.
-bool HeldByAnotherDevice(int number) { return number > ComTableSize || ComTableEntry(comNameForeign, number); }
-
-void NoteRename(int oldNumber, int newNumber) {
-    SetComTableEntry(comNameTaken, oldNumber, false);
-    SetComTableEntry(comNameTaken, newNumber, true);
 }
 
 bool MarkPropertiesChanged(HDEVINFO set, SP_DEVINFO_DATA* device) {
@@ -82,187 +68,192 @@ void MovePortsValue(const char* oldValue, const char* newValue) {
 // The device's own side of a rename: PortName, friendly name and the device's
 // install parameters. False when the device key cannot be opened.
 bool RenameDevice(RenameRun* run, PortRef port, const char (&newName)[ComNameSize]) {
-    char description[TextSize + 1] = {};
-    if (!SetupDiGetDeviceRegistryPropertyA(port.set, port.device, SPDRP_DEVICEDESC, nullptr,
-                                           reinterpret_cast<BYTE*>(description), TextSize, nullptr)) {
-        description[0] = '\0';
-    }
-    description[TextSize] = '\0';
-
+    char description[TextSize + 1];
+    ReadDescription(port, description);
     RegKey key(OpenDeviceKey(port.set, port.device, KEY_ALL_ACCESS));
     if (!key) {
         Report(run->reporter, NoticeRenameCannotOpenKey);
         return false;
     }
+    char friendlyName[TextSize];
+    FormatPortFriendlyName(port, key.key, description, newName, friendlyName);
+    if (WriteComName(key.key, "PortName", newName) != ERROR_SUCCESS) {
+        Report(run->reporter, NoticeCannotWritePortName);
+    }
+    key.Close();
+    SetDeviceProperty(port.set, port.device, SPDRP_FRIENDLYNAME, reinterpret_cast<const BYTE*>(friendlyName),
+                      sizeof(friendlyName));
+    if (!MarkPropertiesChanged(port.set, port.device)) Report(run->reporter, NoticeCannotInstallParams);
+    return true;
+}
+
+PortRef ChildPort(BoardRecord* board, int child) { return {board->childSet, &board->childDevices[child]}; }
+
+// The journal of a run: every port a step renames, with the names it passes.
+void WriteJournal(const RemapPlan* plan) {
+    char text[RenameJournalSize] = {};
+    size_t used = 0;
+    for (int child = 0; child < plan->renamedCount; ++child) {
+        int temporary = 0;
+        bool renamed = false;
+        for (int i = 0; i < plan->stepCount; ++i) {
+            const RemapStep& step = plan->steps[i];
+            if (step.child != child || step.kind == RemapStepKind::Unrenamable || step.kind == RemapStepKind::NoExchange) {
+                continue;
+            }
+            renamed = true;
+            if (step.kind == RemapStepKind::ToTemporary) temporary = step.to;
+        }
+        if (!renamed) continue;
+        const char* object = plan->deviceObject[child][0] != '\0' ? plan->deviceObject[child] : "-";
+        if (FAILED(StringCbPrintfA(text + used, sizeof(text) - used, "%d %d %d %d %s\n", child, plan->current[child],
+                                   temporary, plan->start + child, object))) {
+            return;  // cannot happen: the field holds every port's longest line
+        }
+        used += std::strlen(text + used);
+    }
+    if (used == 0) return;
+    RegKey key(OpenBoardKey(plan->board));
+    if (key) WriteText(key.key, RenameJournalValue, text, static_cast<DWORD>(used + 1));
+}
+
+void ClearJournal(const BoardRecord* board) {
+    RegKey key(OpenBoardKey(board));
+    char text[2];
+    // Only a journal this run wrote is there to delete; reading first spares a write.
+    if (key && ReadString(key.key, RenameJournalValue, text, 1) != ERROR_FILE_NOT_FOUND) {
+        DeleteValueAndSubkey(key.key, RenameJournalValue);
+    }
+}
+
+void ReportTimes(const Reporter& reporter, const Notice& notice, int times) {
+    for (int i = 0; i < times; ++i) Report(reporter, notice);
+}
+
+// One step of a plan; false when it failed (its notice shown).
+bool RunStep(RenameRun* run, BoardRecord* board, const RemapStep& step) {
+    switch (step.kind) {
+    case RemapStepKind::Rename:
+        if (RenameComPort(run, step.from, step.to, ChildPort(board, step.child))) return true;
+        Report(run->reporter, NoticeRenameFailed);
+        return false;
+    case RemapStepKind::ToTemporary:
+    case RemapStepKind::IntoExchange:
+        ReportTimes(run->reporter, NoticeCannotQueryPortName, step.unreadableBefore);
+        if (RenameComPort(run, step.from, step.to, ChildPort(board, step.child))) return true;
+        Report(run->reporter, NoticeExchangeFailed);
+        return false;
+    case RemapStepKind::Unrenamable:
+        Report(run->reporter, NoticeRenameFailed);
+        return false;
+    case RemapStepKind::NoExchange:
+        ReportTimes(run->reporter, NoticeCannotQueryPortName, step.unreadableBefore);
+        Report(run->reporter, NoticeExchangeFailed);
+        return false;
+    }
+    return false;
+}
+
+}  // namespace
+
+void ReadDescription(PortRef port, char (&description)[DeviceTextSize + 1]) {
+    if (!SetupDiGetDeviceRegistryPropertyA(port.set, port.device, SPDRP_DEVICEDESC, nullptr,
+                                           reinterpret_cast<BYTE*>(description), TextSize, nullptr)) {
+        description[0] = '\0';
+    }
+    description[TextSize] = '\0';
+}
+
+// The friendly name the renaming gives a port: its description, the name, the
+// board's OPTBaseHighByte, its slot from the UI number and the user's memo. A
+// description and memo too long for the field are cut; the name stays terminated.
+void FormatPortFriendlyName(PortRef port, HKEY key, const char* description, const char* name,
+                            char (&friendlyName)[DeviceTextSize]) {
     DWORD uiNumber = 0;
     if (!SetupDiGetDeviceRegistryPropertyA(port.set, port.device, SPDRP_UI_NUMBER, nullptr,
                                            reinterpret_cast<BYTE*>(&uiNumber), sizeof(uiNumber), nullptr)) {
         uiNumber = 0;
     }
-    const DWORD optBaseHighByte = ReadDword(key.key, "OPTBaseHighByte", 0);
+    const DWORD optBaseHighByte = ReadDword(key, "OPTBaseHighByte", 0);
     char memo[TextSize + 1];
-    ReadString(key.key, "UserMemo", memo, TextSize);
-
-    if (WriteComName(key.key, "PortName", newName) != ERROR_SUCCESS) {
-        Report(run->reporter, NoticeCannotWritePortName);
-    }
-    key.Close();
-
-    // A description and memo too long for the field are cut; the name stays terminated.
-    char friendlyName[TextSize] = {};
-    StringCbPrintfA(friendlyName, sizeof(friendlyName), FormatFriendlyName, description, newName,
+    ReadString(key, "UserMemo", memo, TextSize);
+    std::memset(friendlyName, 0, sizeof(friendlyName));
+    StringCbPrintfA(friendlyName, sizeof(friendlyName), FormatFriendlyName, description, name,
                     static_cast<unsigned>(optBaseHighByte), static_cast<int>(uiNumber / 8 + 1), memo);
-    SetDeviceProperty(port.set, port.device, SPDRP_FRIENDLYNAME, reinterpret_cast<const BYTE*>(friendlyName),
-                      sizeof(friendlyName));
-
-    if (!MarkPropertiesChanged(port.set, port.device)) Report(run->reporter, NoticeCannotInstallParams);
-    return true;
 }
 
-// The first child, in child order, whose PortName is COM<number>, or -1.
-int FindHolder(RenameRun* run, const BoardRecord* board, int number) {
+int RenamedPortCount(const BoardRecord* board) {
+    const int count = ChildLimit(board);
+    return HasFeature(board->deviceType, FeatureParallelChild) && count > 0 ? count - 1 : count;
+}
+
+bool ReadRemapPlan(BoardRecord* board, RemapPlan* plan) {
+    std::memset(plan, 0, sizeof(*plan));
+    plan->board = board;
+    if (board == nullptr) return false;
+    RegKey key(OpenMachineKey(SerialDeviceMapPath, KEY_READ));
+    if (!key) return false;
+
+    int current[MaxPortSlots] = {};
     for (int child = 0; child < ChildLimit(board); ++child) {
         char name[ComNameSize + 1];
         if (ReadChildPortName(board, child, name, ComNameSize) != ERROR_SUCCESS) {
-            Report(run->reporter, NoticeCannotQueryPortName);
-            continue;
-        }
-        int held = 0;
-        if (ComNumberOf(name, &held) && held == number) return child;
-    }
-    return -1;
-}
-
-PortRef ChildPort(BoardRecord* board, int child) { return {board->childSet, &board->childDevices[child]}; }
-
-// Child i wants COM<target>, which another port of the board holds: that port
-// moves to a temporary name first and takes its own target when the loop reaches it.
-bool ExchangeWithHolder(RenameRun* run, BoardRecord* board, int child, int current, int target) {
-    const int temporary = FreeTemporaryNumber(comNameTaken);
-    // Without a free temporary name, or when no port of the board holds the
-    // name after all, nothing is touched: the holder may be no device of ours.
-    const int holder = temporary == 0 ? -1 : FindHolder(run, board, target);
-    if (holder < 0 || !RenameComPort(run, target, temporary, ChildPort(board, holder))) {
-        Report(run->reporter, NoticeExchangeFailed);
-        return false;
-    }
-    NoteRename(target, temporary);
-    if (!RenameComPort(run, current, target, ChildPort(board, child))) {
-        Report(run->reporter, NoticeExchangeFailed);
-        return false;
-    }
-    NoteRename(current, target);
-    return true;
-}
-
-}  // namespace
-
-bool ComTableEntry(const bool (&table)[ComTableSize], int number) {
-    return number >= 1 && number <= ComTableSize && table[number - 1];
-}
-
-void SetComTableEntry(bool (&table)[ComTableSize], int number, bool value) {
-    if (number >= 1 && number <= ComTableSize) table[number - 1] = value;
-}
-
-bool IsBoardPortNumber(const BoardRecord* board, BoardPortNumbers* ports, int number) {
-    if (!ports->read) {
-        ports->read = true;
-        for (int child = 0; child < ChildLimit(board); ++child) {
-            char name[PortNameReadSize + 1];
-            int held = 0;
-            if (ReadChildPortName(board, child, name, PortNameReadSize) != ERROR_SUCCESS ||
-                !ComNumberOf(name, &held)) {
-                continue;
-            }
-            ports->numbers[child] = held;
-            if (ports->first == 0) ports->first = held;
+            current[child] = UnreadableName;
+        } else if (!ComNumberOf(name, &current[child])) {
+            current[child] = NoComNumber;
         }
     }
-    for (int held : ports->numbers) {
-        if (held == number) return true;
-    }
-    return false;
-}
-
-int ReadSerialDeviceMap(BoardRecord* board) {
-    remapBoard = board;
-    std::memset(comNameTaken, 0, sizeof(comNameTaken));
-    std::memset(comNameForeign, 0, sizeof(comNameForeign));
-    if (board == nullptr) return -1;
-    RegKey key(OpenMachineKey(SerialDeviceMapPath, KEY_READ));
-    if (!key) return -1;
-
-    BoardPortNumbers ports = {};
+    BeginRemapPlan(plan, board, current, ChildLimit(board));
     for (DWORD index = 0;; ++index) {
         char name[TextSize + 1];
         char data[TextSize + 1];
         EnumeratedValue value = {};
-        if (EnumValueText(key.key, index, name, TextSize, data, TextSize, &value) != ERROR_SUCCESS) break;
         // A value longer than its field still names the number it begins with.
-        int number = 0;
-        if (!DeviceMapNumberOf(data, &number)) continue;
-        SetComTableEntry(comNameTaken, number, true);
-        SetComTableEntry(comNameForeign, number, true);
-        if (IsDriverDeviceObject(name) && IsBoardPortNumber(board, &ports, number)) {
-            SetComTableEntry(comNameForeign, number, false);
-        }
+        if (EnumValueText(key.key, index, name, TextSize, data, TextSize, &value) != ERROR_SUCCESS) break;
+        NoteDeviceMapEntry(plan, name, data);
     }
-    return ports.first;
+    return true;
 }
 
-int FirstNameHeldElsewhere(const BoardRecord* board, int start) {
-    for (int child = 0; child < ChildLimit(board); ++child) {
-        if (HeldByAnotherDevice(start + child)) return start + child;
-    }
-    return 0;
+bool PlanBoardRemap(RemapPlan* plan, int start) {
+    return plan->board != nullptr && PlanRemap(plan, start, RenamedPortCount(plan->board));
 }
 
-int RenumberBoardPorts(RenameRun* run, int start) {
-    BoardRecord* board = remapBoard;
-    if (board == nullptr) return 0;
-    if (FirstNameHeldElsewhere(board, start) != 0) {
-        Report(run->reporter, NoticeNameInUse);
+int RunRemapPlan(RemapPlan* plan, const Reporter& reporter) {
+    BoardRecord* board = plan->board;
+    if (board == nullptr || !plan->mapRead || plan->start < 1) return 0;
+    if (plan->heldElsewhere != 0) {
+        Report(reporter, NoticeNameInUse);
         return 0;
     }
     // The parallel port of these boards is the last child and keeps its name;
     // the lowered count stays in the record for the rest of the page's life.
-    if (HasFeature(board->deviceType, FeatureParallelChild) && board->childCount > 0) --board->childCount;
+    if (plan->renamedCount < plan->portCount) board->childCount = plan->renamedCount;
 
+    WriteJournal(plan);
+    RenameRun run = {HCOMDB_INVALID_HANDLE_VALUE, reporter};
+    if (ComDBOpen(&run.comDb) != ERROR_SUCCESS) run.comDb = HCOMDB_INVALID_HANDLE_VALUE;
     int result = 1;
-    for (int child = 0; child < ChildLimit(board); ++child) {
-        const int target = start + child;
-        int current = 0;
-        {
-            RegKey key(OpenChildKey(board, child));
-            if (!key) return 0;
-            char name[ComNameSize + 1];
-            if (ReadPortName(key.key, name, ComNameSize) != ERROR_SUCCESS || !ComNumberOf(name, &current)) {
-                current = 0;
-            }
+    int next = 0;
+    for (int child = 0; child < plan->renamedCount; ++child) {
+        // Each port's turn begins by opening its key: a port that has gone
+        // missing since the plan was read ends the run where it stands.
+        if (!RegKey(OpenChildKey(board, child))) {
+            result = -1;
+            break;
         }
-        if (current == target) continue;
-        // A port whose current name cannot be read cannot be found in the other
-        // places; one whose name reads as another device's (a damaged PortName
-        // such as "COM5x" next to that device's COM5) cannot be told apart from
-        // that device there, so its stores are left to their owner.
-        if (current == 0 || ComTableEntry(comNameForeign, current)) {
-            Report(run->reporter, NoticeRenameFailed);
+        for (; next < plan->stepCount && plan->steps[next].atPort == child; ++next) {
+            const RemapStep step = plan->steps[next];
+            if (RunStep(&run, board, step)) continue;
             result = 0;
-            continue;
-        }
-        if (!ComTableEntry(comNameTaken, target)) {
-            if (RenameComPort(run, current, target, ChildPort(board, child))) {
-                NoteRename(current, target);
-            } else {
-                Report(run->reporter, NoticeRenameFailed);
-                result = 0;
+            if (step.kind != RemapStepKind::Unrenamable && step.kind != RemapStepKind::NoExchange) {
+                ReplanAfterFailedStep(plan, next);
             }
-            continue;
         }
-        if (!ExchangeWithHolder(run, board, child, current, target)) result = 0;
     }
-
+    if (run.comDb != HCOMDB_INVALID_HANDLE_VALUE) ComDBClose(run.comDb);
+    ClearJournal(board);
+    if (result < 0) return 0;
     MarkPropertiesChanged(board->deviceInfoSet, nullptr);
     return result;
 }
@@ -299,4 +290,21 @@ int RenameComPort(RenameRun* run, int oldNumber, int newNumber, PortRef port) {
     if (!RenameDevice(run, port, newName)) return 0;
     MovePortsValue(oldValue, newValue);
     return 1;
+}
+
+bool LockRenaming(RenameLock* lock) {
+    lock->mutex = CreateMutexA(nullptr, FALSE, RenameLockName);
+    if (lock->mutex == nullptr) return false;
+    const DWORD waited = WaitForSingleObject(lock->mutex, RenameLockWait);
+    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) return true;
+    CloseHandle(lock->mutex);
+    lock->mutex = nullptr;
+    return false;
+}
+
+void UnlockRenaming(RenameLock* lock) {
+    if (lock->mutex == nullptr) return;
+    ReleaseMutex(lock->mutex);
+    CloseHandle(lock->mutex);
+    lock->mutex = nullptr;
 }

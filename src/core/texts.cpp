@@ -24,5 +24,8 @@ const Notice NoticeNoDosName = {"There was an error while remapping the port nam
 const Notice NoticeRenameCannotOpenKey = {"2 Unable to open device registry." ZT_REINSTALL_PORTS_HINT};
 const Notice NoticeCannotWritePortName = {"Unable to write to device registry." ZT_REINSTALL_PORTS_HINT};
 const Notice NoticeCannotInstallParams = {"Unable to install device parameters" ZT_REINSTALL_PORTS_HINT};
+const Notice NoticeRenameBusy = {"Another program is renaming COM ports on this computer.\n"
+                                 "No port was renamed; please try again when it has finished.",
+                                 CaptionRemapError, true};
 const Notice NoticeInvalidAddress = {"Invalid I/O Address.", CaptionIoRemap, false, NoticeIconStop};
 const Notice NoticeAddressNumberInvalid = {"Address Number Invalid"};

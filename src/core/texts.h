@@ -34,6 +34,8 @@ extern const Notice NoticeNoDosName;
 extern const Notice NoticeRenameCannotOpenKey;
 extern const Notice NoticeCannotWritePortName;
 extern const Notice NoticeCannotInstallParams;
+// Another renaming holds the machine's renaming lock: nothing was changed.
+extern const Notice NoticeRenameBusy;
 
 // ---------------------------------------------------------------- legacy dialogs
 constexpr const char* CaptionIoRemap = "COM/LPT I/O Address Remap";

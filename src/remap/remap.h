@@ -2,9 +2,9 @@
 // the board from a chosen starting number.
 #pragma once
 #include <windows.h>
-#include <ddk/msports.h>
 
 #include "core/board.h"
+#include "core/remap_plan.h"
 
 INT_PTR CALLBACK PortNameRemapProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -12,7 +12,7 @@ struct PortNameRemapState {
     HWND dialogWindow;
     BoardRecord* board;  // not owned
     HWND startList;      // the starting number list, fetched again on every message
-    HCOMDB comDb;        // open only while OK is processed, else HCOMDB_INVALID_HANDLE_VALUE
+    RemapPlan plan;      // this dialog's own: read at the start, planned and run at OK
 };
 
 // Renumbers every port of the board consecutively from the number selected in

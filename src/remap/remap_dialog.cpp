@@ -14,16 +14,15 @@ namespace {
 
 BOOL OnInitPortNameRemap(PortNameRemapState* state, BoardRecord* board) {
     state->board = board;
-    state->comDb = HCOMDB_INVALID_HANDLE_VALUE;
-    const int first = ReadSerialDeviceMap(board);
-    if (board == nullptr || first < 0) return FALSE;
+    if (!ReadRemapPlan(board, &state->plan)) return FALSE;
 
     for (int number = 1; number <= ListedComNames; ++number) {
         char item[64] = {};
         StringCbPrintfA(item, sizeof(item),
-                        ComTableEntry(comNameForeign, number) ? FormatRemapItemInUse : FormatRemapItem, number);
+                        HeldByOtherDevice(state->plan, number) ? FormatRemapItemInUse : FormatRemapItem, number);
         SendMessageA(state->startList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
     }
+    const int first = FirstPortNumber(state->plan);
     if (first >= 1 && first <= ListedComNames) SendMessageA(state->startList, CB_SETCURSEL, first - 1, 0);
     return TRUE;
 }
@@ -31,13 +30,7 @@ BOOL OnInitPortNameRemap(PortNameRemapState* state, BoardRecord* board) {
 // OK with nothing selected (no device map, or a first port beyond the list)
 // has no starting name to give: it closes like Cancel and changes nothing.
 INT_PTR OnPortNameRemapOk(PortNameRemapState* state) {
-    if (state->board != nullptr && SendMessageA(state->startList, CB_GETCURSEL, 0, 0) >= 0) {
-        state->comDb = HCOMDB_INVALID_HANDLE_VALUE;
-        if (ComDBOpen(&state->comDb) != ERROR_SUCCESS) state->comDb = HCOMDB_INVALID_HANDLE_VALUE;
-        RemapBoardPortNames(state);
-        if (state->comDb != HCOMDB_INVALID_HANDLE_VALUE) ComDBClose(state->comDb);
-        state->comDb = HCOMDB_INVALID_HANDLE_VALUE;
-    }
+    if (state->board != nullptr) RemapBoardPortNames(state);
     EndDialog(state->dialogWindow, 1);
     return TRUE;
 }
@@ -58,9 +51,21 @@ INT_PTR OnPortNameRemapCommand(PortNameRemapState* state, int id) {
 
 int RemapBoardPortNames(PortNameRemapState* state) {
     const LRESULT selection = SendMessageA(state->startList, CB_GETCURSEL, 0, 0);
-    if (selection < 0) return 0;
-    RenameRun run = {state->comDb, MessageBoxReporter(state->dialogWindow)};
-    return RenumberBoardPorts(&run, static_cast<int>(selection) + 1);
+    if (selection < 0 || !state->plan.mapRead) return 0;
+    const Reporter reporter = MessageBoxReporter(state->dialogWindow);
+    RenameLock lock = {};
+    if (!LockRenaming(&lock)) {
+        Report(reporter, NoticeRenameBusy);
+        return 0;
+    }
+    // Read again under the lock: another renaming may have run since the dialog opened.
+    int result = 0;
+    if (ReadRemapPlan(state->board, &state->plan)) {
+        PlanBoardRemap(&state->plan, static_cast<int>(selection) + 1);
+        result = RunRemapPlan(&state->plan, reporter);
+    }
+    UnlockRenaming(&lock);
+    return result;
 }
 
 namespace {

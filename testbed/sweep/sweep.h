@@ -46,6 +46,7 @@ struct World {
     bool legacyBoard = false;
     std::vector<DWORD> comNumbersBefore;  // the board's ports' PortName numbers as generated
     bool renameAllowed = false;           // a Port Name Remap dialog ended with OK
+    bool repaired = false;                // ztcfg repair ran (checked on its own): it may add map entries
     bool toolStarted = false;
     std::vector<std::string> notes;       // what the case did (printed with --case)
     std::vector<Failure> failures;

@@ -597,6 +597,11 @@ struct Allowance {
             if (change.kind == Kind::ValueChanged && Renames(NumberOfStored(change.before)) &&
                 Renames(NumberOfStored(change.after)))
                 return "";
+            // A repair gives a started port of the board the map entry it lacks.
+            const auto& own = world.board->deviceObjects;
+            if (change.kind == Kind::ValueAdded && world.repaired && Renames(NumberOfStored(change.after)) &&
+                std::any_of(own.begin(), own.end(), [&](const std::string& d) { return Same(d, change.value); }))
+                return "";
             return "a device map entry that is not the board's port, or not during a rename";
         }
         if (Same(change.key, PortsPath)) {

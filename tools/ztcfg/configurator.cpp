@@ -24,6 +24,7 @@
 #include "report_console.h"
 #include "session.h"
 #include "strict_input.h"
+#include "stores_command.h"
 #include "view.h"
 
 namespace {
@@ -38,6 +39,8 @@ const char* const MainHelp =
     "  ztcfg remap BOARD --start N [--dry-run]       renumber the board's COM names from COM<N>\n"
     "  ztcfg export BOARD [--out FILE] [--with-com-names]   write the board's profile (JSON)\n"
     "  ztcfg import FILE [BOARD] [--dry-run]         apply a profile to a board of its type\n"
+    "  ztcfg verify [BOARD] [--json]                 check the six COM name stores of every port\n"
+    "  ztcfg repair [BOARD] [--ghosts] [--dry-run]   make them agree with each port's PortName\n"
     "  ztcfg verify --profile FILE [BOARD] [--json]  does the board still match the profile?\n"
     "  ztcfg dsc get|set|test|export                 the DSC resource (JSON on standard input/output)\n"
     "  ztcfg COMMAND --help                          the command's help\n"
@@ -50,6 +53,26 @@ const char* const MainHelp =
     "Each change (set, import, remap), refusal or failure is reported to the Application event\n"
     "log under the source \"ztcfg\": one event with the command, the board and every value changed,\n"
     "old and new. --no-event-log leaves the event out.\n";
+
+const char* const VerifyHelp =
+    "ztcfg verify [BOARD] [--json]\n"
+    "Checks, for every port of every board (or of BOARD), the six places Windows keeps its COM\n"
+    "name against its PortName: the DOS name, the serial device map entry of the port's device\n"
+    "object, the COM name database bit, PortName, the Ports key's \"COMn:\" value and the\n"
+    "friendly name's \"(COMn)\"; each disagreement is named with what the stores hold. Without\n"
+    "BOARD it also names ghosts: database bits no present device holds. A name two devices hold\n"
+    "is named too. --json prints one JSON document whose last line is a one-line summary.\n"
+    "Exit codes: 0 consistent, 1 something disagrees, 2 usage or the check failed.\n";
+const char* const RepairHelp =
+    "ztcfg repair [BOARD] [--ghosts] [--dry-run]\n"
+    "Makes the six COM name stores of every port of every board (or of BOARD) agree with its\n"
+    "PortName, with the renaming's own steps: the DOS name and the device map entry of the port's\n"
+    "device object (another COM name leading to that object goes), its database bit, the\n"
+    "friendly name as the renaming writes it, and a missing Ports value with 9600,n,8,1. A name\n"
+    "another device holds and another driver's devices are never touched. --ghosts (every board\n"
+    "only) also releases database bits no present device holds. --dry-run prints a .reg\n"
+    "fragment and the bits it would release.\n"
+    "Exit codes: 0 done, 1 done in part (a port was left alone; it is named), 2 refused or usage.\n";
 
 const char* const ListHelp =
     "ztcfg list [--json]\n"
@@ -89,6 +112,7 @@ struct Arguments {
     bool dryRun = false;
     bool help = false;
     bool withComNames = false;
+    bool ghosts = false;
     std::string out;
     std::string start;
     std::string profile;
@@ -105,6 +129,8 @@ bool ReadArguments(int argc, const char* const* argv, Arguments* args, std::stri
             args->help = true;
         } else if (word == "--with-com-names") {
             args->withComNames = true;
+        } else if (word == "--ghosts") {
+            args->ghosts = true;
         } else if (word == "--out" || word == "--start" || word == "--profile") {
             if (i + 1 >= argc) {
                 *why = word + " needs a value";
@@ -227,6 +253,16 @@ int RemapCommandLine(Fleet* fleet, const Arguments& args, const Console& console
     return RemapBoard(board, static_cast<int>(start), args.dryRun, console);
 }
 
+int StoresCommand(Fleet* fleet, const Arguments& args, const Console& console) {
+    const bool verify = args.words[0] == "verify";
+    if (args.words.size() > 2) return Usage(console, args.words[0] + " takes at most one BOARD");
+    if (args.ghosts && verify) return Usage(console, "--ghosts is for repair");
+    FoundBoard* board = nullptr;
+    if (args.words.size() == 2 && (board = Board(fleet, args.words[1], console)) == nullptr) return ExitRefused;
+    return verify ? VerifyBoards(fleet, board, args.json, console)
+                  : RepairBoards(fleet, board, args.ghosts, args.dryRun, console);
+}
+
 const char* HelpOf(const std::string& command) {
     if (command == "list") return ListHelp;
     if (command == "show") return ShowHelp;
@@ -235,6 +271,7 @@ const char* HelpOf(const std::string& command) {
     if (command == "import") return ImportHelp;
     if (command == "verify") return VerifyHelp;
     if (command == "dsc") return DscHelp;
+    if (command == "repair") return RepairHelp;
     return nullptr;
 }
 
@@ -251,19 +288,23 @@ int RunCommand(int argc, const char* const* argv, const Console& console) {
     const bool known = command == "set" || HelpOf(command) != nullptr;
     if (!known) return Usage(console, "unknown command \"" + command + "\"");
     if (args.help) {
-        console.Out(command == "set" ? std::string(SetHelpHead) + SettingsHelp : HelpOf(command));
+        std::string help = HelpOf(command) != nullptr ? HelpOf(command) : "";
+        if (command == "set") help = std::string(SetHelpHead) + SettingsHelp;
+        if (command == "verify") help += std::string("\n") + DriftHelp;
+        console.Out(help);
         return ExitDone;
     }
     if (args.json && command != "list" && command != "show" && command != "verify") {
         return Usage(console, "--json is for list, show and verify");
     }
     if (!args.profile.empty() && command != "verify") return Usage(console, "--profile is for verify");
-    if (command == "verify" && args.profile.empty()) return Usage(console, "verify needs --profile FILE");
-    if (args.dryRun && command != "set" && command != "remap" && command != "import") {
-        return Usage(console, "--dry-run is for set, remap and import");
+    if (args.dryRun && command != "set" && command != "remap" && command != "import" && command != "repair") {
+        return Usage(console, "--dry-run is for set, remap, import and repair");
     }
+    if (args.ghosts && command != "repair") return Usage(console, "--ghosts is for repair");
     Fleet fleet;
-    FindBoards(&fleet, ReporterFor(console));
+    // verify reports on standard output only; a board that cannot be opened is a finding there.
+    FindBoards(&fleet, command == "verify" ? Reporter{} : ReporterFor(console));
     if (command == "list") {
         if (args.words.size() != 1) return Usage(console, "list takes no BOARD");
         return ListCommand(&fleet, args, console, "");
@@ -277,7 +318,7 @@ int RunCommand(int argc, const char* const* argv, const Console& console) {
     if (command == "set") return SetCommand(&fleet, args, console);
     if (command == "remap") return RemapCommandLine(&fleet, args, console);
     if (command == "export") return ExportCommand(&fleet, args, console);
-    if (command == "verify") {
+    if (command == "verify" && !args.profile.empty()) {
         if (args.words.size() > 2) return Usage(console, "verify may name one BOARD");
         return DriftCommand(&fleet, args.profile, args.words.size() == 2 ? args.words[1] : "", args.json, console);
     }
@@ -285,6 +326,7 @@ int RunCommand(int argc, const char* const* argv, const Console& console) {
         if (args.words.size() != 2) return Usage(console, "dsc needs get, set, test or export");
         return DscCommand(&fleet, args.words[1], console);
     }
+    if (command == "verify" || command == "repair") return StoresCommand(&fleet, args, console);
     return ImportCommand(&fleet, args, console);
 }
 

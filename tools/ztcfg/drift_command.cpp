@@ -7,7 +7,7 @@
 #include "core/rules.h"
 #include "strict_input.h"
 
-const char* const VerifyHelp =
+const char* const DriftHelp =
     "ztcfg verify --profile FILE [BOARD] [--json]\n"
     "Compares BOARD (by default the only board of the profile's type code) with the profile,\n"
     "writing nothing: every row setting, legacy port setting and, when the profile has\n"

@@ -10,7 +10,7 @@
 #include "fleet.h"
 #include "profile.h"
 
-extern const char* const VerifyHelp;
+extern const char* const DriftHelp;
 
 constexpr int ExitDrift = 1;  // verify: the board differs from the profile
 

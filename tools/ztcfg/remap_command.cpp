@@ -4,10 +4,12 @@
 #include <cfgmgr32.h>
 #include <ddk/msports.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "core/catalogue.h"
+#include "core/com_stores.h"
 #include "core/registry.h"
 #include "core/rename.h"
 #include "preview.h"
@@ -23,128 +25,118 @@ std::string PortNameOf(const BoardRecord* board, int child) {
     return name;
 }
 
-std::string DosTarget(const std::string& name) {
-    char target[MAX_PATH + 1] = {};
-    if (QueryDosDeviceA(name.c_str(), target, MAX_PATH) == 0) return "";
-    return target;
-}
-
-// The device map entries whose data is `name`.
-std::vector<std::string> DeviceMapEntries(const std::string& name) {
-    std::vector<std::string> entries;
-    RegKey key(OpenMachineKey(SerialDeviceMapPath, KEY_READ));
-    if (!key) return entries;
-    constexpr DWORD Size = 260;
-    for (DWORD index = 0;; ++index) {
-        char value[Size + 1];
-        char data[Size + 1];
-        EnumeratedValue found = {};
-        if (EnumValueText(key.key, index, value, Size, data, Size, &found) != ERROR_SUCCESS) break;
-        if (found.type == REG_SZ && !found.cut && name == data) entries.push_back(value);
-    }
-    return entries;
-}
-
-std::string PortsValue(const std::string& name) {
-    RegKey key(OpenMachineKey(PortsKeyPath, KEY_READ));
-    char data[41];
-    if (!key || ReadString(key.key, (name + ":").c_str(), data, 40) != ERROR_SUCCESS) return "";
-    return data;
-}
-
-bool ClaimedInComDb(int number) {
-    HCOMDB db = HCOMDB_INVALID_HANDLE_VALUE;
-    if (ComDBOpen(&db) != ERROR_SUCCESS) return false;
-    BYTE usage[COMDB_MAX_PORTS_ARBITRATED] = {};
-    DWORD ports = 0;
-    const bool ok = ComDBGetCurrentPortUsage(db, usage, sizeof(usage), CDB_REPORT_BYTES, &ports) == ERROR_SUCCESS;
-    ComDBClose(db);
-    return ok && number >= 1 && number <= COMDB_MAX_PORTS_ARBITRATED && usage[number - 1] != 0;
-}
-
-std::string FriendlyName(BoardRecord* board, int child) {
-    char name[261] = {};
-    if (!SetupDiGetDeviceRegistryPropertyA(board->childSet, &board->childDevices[child], SPDRP_FRIENDLYNAME, nullptr,
-                                           reinterpret_cast<BYTE*>(name), 260, nullptr)) {
-        return "";
-    }
-    return name;
-}
-
 std::string OrDash(const std::string& text) { return text.empty() ? "-" : text; }
 
 // The six places that hold a port's name, as they stand.
-std::string Stores(BoardRecord* board, int child) {
-    const std::string name = PortNameOf(board, child);
-    std::string entries;
-    for (const std::string& entry : DeviceMapEntries(name)) entries += (entries.empty() ? "" : ", ") + entry;
-    int number = 0;
-    const bool valid = ComNumberOf(name.c_str(), &number);
-    return "    DOS name " + OrDash(name) + " -> " + OrDash(valid ? DosTarget(name) : "") + "\n" +
-           "    device map: " + OrDash(entries) + "\n" +
-           "    COM name database: " + (valid && ClaimedInComDb(number) ? "in use" : "free") + "\n" +
+std::string Stores(BoardRecord* board, int child, const ComNameSurvey& survey) {
+    PortStores port;
+    ReadPortStores(board, child, survey, nullptr, &port);
+    const std::string name = port.portName;
+    const std::string entry =
+        port.deviceObject[0] != '\0' ? std::string(port.deviceObject) + " = " + OrDash(port.mapData) : "-";
+    const std::string holder = port.holder[0] != '\0' ? std::string(", also held by ") + port.holder : "";
+    return "    DOS name " + OrDash(name) + " -> " + OrDash(port.dosTarget) + "\n" +
+           "    device map: " + entry + holder + "\n" +
+           "    COM name database: " + (port.claimed ? "in use" : "free") + "\n" +
            "    PortName: " + OrDash(name) + "\n" +
-           "    Ports key " + OrDash(name) + ": " + OrDash(valid ? PortsValue(name) : "") + "\n" +
-           "    friendly name: " + OrDash(FriendlyName(board, child)) + "\n";
+           "    Ports key " + OrDash(name) + ": " + OrDash(port.hasPortsValue ? port.portsSettings : "") + "\n" +
+           "    friendly name: " + OrDash(port.friendlyName) + "\n";
 }
 
-int RenamedPorts(const BoardRecord* board) {
-    const int count = board->childCount < MaxPortSlots ? board->childCount : MaxPortSlots;
-    return HasFeature(board->deviceType, FeatureParallelChild) && count > 0 ? count - 1 : count;
+std::string PortsValue(int number) {
+    char settings[PortsSettingsSize + 1];
+    return ReadPortsSettings(number, settings) ? settings : "";
 }
 
-// What the remap would do, from the same rules, changing nothing: each port's
-// new name and the values that follow it. An exchange of two ports' names goes
-// through a free temporary name, which is not shown.
-int PreviewRemap(FoundBoard* found, int start, const Console& console) {
-    BoardRecord* board = found->record;
+std::string RegString(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\\' || c == '"') out += '\\';
+        out += c;
+    }
+    return out;
+}
+
+// One line per step of the plan, exchanges with their temporary names.
+std::string PlanText(const RemapPlan& plan) {
     std::string text;
-    std::string renames;
-    for (int child = 0; child < RenamedPorts(board); ++child) {
-        const std::string name = PortNameOf(board, child);
-        int current = 0;
-        const int target = start + child;
-        if (!ComNumberOf(name.c_str(), &current) || ComTableEntry(comNameForeign, current)) {
-            renames += "; port " + std::to_string(child + 1) + " \"" + name + "\" would not be renamed (its name is unreadable or another device's)\n";
-            continue;
+    for (int i = 0; i < plan.stepCount; ++i) {
+        const RemapStep& step = plan.steps[i];
+        const std::string port = "; port " + std::to_string(step.child + 1);
+        switch (step.kind) {
+        case RemapStepKind::Rename:
+            text += port + ": " + ComName(step.from) + " -> " + ComName(step.to) + "\n";
+            break;
+        case RemapStepKind::ToTemporary:
+            text += port + ": " + ComName(step.from) + " -> " + ComName(step.to) + " (temporary name: port " +
+                    std::to_string(plan.steps[i + 1 < plan.stepCount ? i + 1 : i].child + 1) + " takes " +
+                    ComName(step.from) + ")\n";
+            break;
+        case RemapStepKind::IntoExchange:
+            text += port + ": " + ComName(step.from) + " -> " + ComName(step.to) + " (exchange)\n";
+            break;
+        case RemapStepKind::Unrenamable:
+            text += port + " would not be renamed to " + ComName(step.to) +
+                    " (its name is unreadable or another device's)\n";
+            break;
+        case RemapStepKind::NoExchange:
+            text += port + " would not be renamed to " + ComName(step.to) +
+                    " (no temporary name is free, or no port of the board holds it)\n";
+            break;
         }
-        if (current == target) continue;
-        const std::string newName = ComName(target);
-        renames += "; port " + std::to_string(child + 1) + ": " + name + " -> " + newName + "\n";
+    }
+    return text.empty() ? "; every port already has its name\n" : text;
+}
+
+// What the run of the plan would write, changing nothing: each step's values.
+// A port's DOS name target and line settings are those of its name before the run.
+int PreviewRemap(const RemapPlan& plan, const Console& console) {
+    BoardRecord* board = plan.board;
+    auto survey = std::make_unique<ComNameSurvey>();
+    SurveyComNames(survey.get());
+    std::string text;
+    for (int i = 0; i < plan.stepCount; ++i) {
+        const RemapStep& step = plan.steps[i];
+        if (step.kind == RemapStepKind::Unrenamable || step.kind == RemapStepKind::NoExchange) continue;
+        const std::string original = ComName(plan.current[step.child]);
+        const std::string name = ComName(step.from);
+        const std::string newName = ComName(step.to);
         char id[MAX_DEVICE_ID_LEN + 1] = {};
-        SetupDiGetDeviceInstanceIdA(board->childSet, &board->childDevices[child], id, MAX_DEVICE_ID_LEN, nullptr);
-        text += "\n[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Enum\\" + std::string(id) +
+        SetupDiGetDeviceInstanceIdA(board->childSet, &board->childDevices[step.child], id, MAX_DEVICE_ID_LEN, nullptr);
+        text += "\n[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Enum\\" + RegString(id) +
                 "\\Device Parameters]\n\"PortName\"=\"" + newName + "\"\n";
-        const std::string target0 = DosTarget(name);
-        if (IsDriverDeviceObject(target0.c_str())) {
-            text += "\n[HKEY_LOCAL_MACHINE\\" + std::string(SerialDeviceMapPath) + "]\n" + RegQuoted(target0) + "=" +
-                    RegQuoted(newName) + "\n; DOS name " + name + " -> " + newName + " (" + target0 + "); COM name database: " +
-                    name + " released, " + newName + " claimed\n";
+        const NamedTarget* dos = nullptr;
+        for (int d = 0; d < survey->dosCount && dos == nullptr; ++d) {
+            if (lstrcmpiA(survey->dos[d].name, original.c_str()) == 0) dos = &survey->dos[d];
+        }
+        const std::string target = dos != nullptr ? dos->data : "";
+        if (IsDriverDeviceObject(target.c_str())) {
+            text += "\n[HKEY_LOCAL_MACHINE\\" + RegString(SerialDeviceMapPath) + "]\n" + RegQuoted(target) + "=" +
+                    RegQuoted(newName) + "\n; DOS name " + name + " -> " + newName + " (" + target +
+                    "); COM name database: " + name + " released, " + newName + " claimed\n";
         } else {
             text += "; " + name + " has no DOS name of this driver: only its registry names change\n";
         }
-        const std::string settings = PortsValue(name);
+        const std::string settings = PortsValue(plan.current[step.child]);
         if (!settings.empty()) {
-            text += "\n[HKEY_LOCAL_MACHINE\\" + std::string(PortsKeyPath) + "]\n" + RegQuoted(newName + ":") + "=" +
+            text += "\n[HKEY_LOCAL_MACHINE\\" + RegString(PortsKeyPath) + "]\n" + RegQuoted(newName + ":") + "=" +
                     RegQuoted(settings) + "\n" + RegQuoted(name + ":") + "=-\n";
         }
         text += "; friendly name: " + newName + " in place of " + name + "\n";
     }
-    if (renames.empty()) renames = "; every port already has its name\n";
-    console.Out(RegFileHeader + renames + text);
+    console.Out(RegFileHeader + PlanText(plan) + text);
     return ExitDone;
 }
 
-}  // namespace
-
-int CheckRemap(FoundBoard* found, int start, const Console& console) {
+// Reads and plans; ExitDone when the plan may run.
+int PlanBoard(FoundBoard* found, int start, RemapPlan* plan, const Console& console) {
     BoardRecord* board = found->record;
     if (HasFeature(board->deviceType, FeatureParallelOnly)) {
         console.Err("ztcfg: refused: the parallel-only board has no COM name to renumber\n");
         return ExitRefused;
     }
     PrepareBoard(found);
-    if (ReadSerialDeviceMap(board) < 0) {
+    if (!ReadRemapPlan(board, plan)) {
         console.Err("ztcfg: refused: the serial device map cannot be read, so no name can be checked\n");
         return ExitRefused;
     }
@@ -152,8 +144,8 @@ int CheckRemap(FoundBoard* found, int start, const Console& console) {
         console.Err("ztcfg: refused: the first name must be COM1 to COM" + std::to_string(ListedComNames) + "\n");
         return ExitRefused;
     }
-    const int held = FirstNameHeldElsewhere(board, start);
-    if (held != 0) {
+    if (!PlanBoardRemap(plan, start)) {
+        const int held = plan->heldElsewhere;
         console.Err("ztcfg: refused: " + ComName(held) + " is held by another device (the remap dialog lists it \"" +
                     (held <= ListedComNames ? ComName(held) + " (in use)" : ComName(held) + ", beyond its list") +
                     "\")\n");
@@ -162,25 +154,51 @@ int CheckRemap(FoundBoard* found, int start, const Console& console) {
     return ExitDone;
 }
 
+}  // namespace
+
+int RunPlannedRemap(FoundBoard* found, int start, RemapPlan* plan, const Console& console);
+
+int RenameBusy(const Console& console) {
+    console.Err("ztcfg: refused: another renaming of COM names is running on this machine (waited " +
+                std::to_string(RenameLockWait / 1000) + " s); nothing was changed\n");
+    return ExitRefused;
+}
+
+int CheckRemap(FoundBoard* found, int start, const Console& console) {
+    auto plan = std::make_unique<RemapPlan>();
+    return PlanBoard(found, start, plan.get(), console);
+}
+
 int RemapBoard(FoundBoard* found, int start, bool dryRun, const Console& console) {
-    const int checked = CheckRemap(found, start, console);
+    auto plan = std::make_unique<RemapPlan>();
+    if (dryRun) {
+        const int checked = PlanBoard(found, start, plan.get(), console);
+        return checked != ExitDone ? checked : PreviewRemap(*plan, console);
+    }
+    RenameLock lock = {};
+    if (!LockRenaming(&lock)) return RenameBusy(console);
+    const int result = RunPlannedRemap(found, start, plan.get(), console);
+    UnlockRenaming(&lock);
+    return result;
+}
+
+int RunPlannedRemap(FoundBoard* found, int start, RemapPlan* plan, const Console& console) {
+    const int checked = PlanBoard(found, start, plan, console);
     if (checked != ExitDone) return checked;
+
     BoardRecord* board = found->record;
-    if (dryRun) return PreviewRemap(found, start, console);
-
     std::vector<std::string> before;
-    for (int child = 0; child < RenamedPorts(board); ++child) before.push_back(PortNameOf(board, child));
-    HCOMDB db = HCOMDB_INVALID_HANDLE_VALUE;
-    if (ComDBOpen(&db) != ERROR_SUCCESS) db = HCOMDB_INVALID_HANDLE_VALUE;
-    RenameRun run = {db, ReporterFor(console)};
-    const int result = RenumberBoardPorts(&run, start);
-    if (db != HCOMDB_INVALID_HANDLE_VALUE) ComDBClose(db);
+    for (int child = 0; child < plan->renamedCount; ++child) before.push_back(PortNameOf(board, child));
+    const std::string planned = PlanText(*plan);
+    const int result = RunRemapPlan(plan, ReporterFor(console));
 
-    std::string text;
+    std::string text = planned;
+    auto survey = std::make_unique<ComNameSurvey>();
+    SurveyComNames(survey.get());
     for (size_t child = 0; child < before.size(); ++child) {
         const std::string after = PortNameOf(board, static_cast<int>(child));
         text += "port " + std::to_string(child + 1) + ": " + OrDash(before[child]) + " -> " + OrDash(after) +
-                (after == before[child] ? " (unchanged)" : "") + "\n" + Stores(board, static_cast<int>(child));
+                (after == before[child] ? " (unchanged)" : "") + "\n" + Stores(board, static_cast<int>(child), *survey);
     }
     console.Out(text);
     return result == 1 ? ExitDone : ExitPartly;

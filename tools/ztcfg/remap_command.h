@@ -9,3 +9,6 @@
 int CheckRemap(FoundBoard* board, int start, const Console& console);
 
 int RemapBoard(FoundBoard* board, int start, bool dryRun, const Console& console);
+
+// Another renaming holds the machine's lock: refused, nothing changed.
+int RenameBusy(const Console& console);
