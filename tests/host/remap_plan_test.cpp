@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -40,10 +41,11 @@ std::string Steps(const RemapPlan& plan) {
                            : s.kind == RemapStepKind::Unrenamable  ? "!"
                            : s.kind == RemapStepKind::NoExchange   ? "?"
                                                                    : "";
-        text += (text.empty() ? "" : " ") + std::string(mark) + std::to_string(s.child) + ":" +
-                std::to_string(s.from) + ">" + std::to_string(s.to);
-        if (s.unreadableBefore != 0) text += "(" + std::to_string(s.unreadableBefore) + " unreadable)";
-        if (s.atPort != s.child) text += "@" + std::to_string(s.atPort);
+        std::ostringstream step;
+        step << (i == 0 ? "" : " ") << mark << s.child << ':' << s.from << '>' << s.to;
+        if (s.unreadableBefore != 0) step << '(' << s.unreadableBefore << " unreadable)";
+        if (s.atPort != s.child) step << '@' << s.atPort;
+        text += step.str();
     }
     return text;
 }
