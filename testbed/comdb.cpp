@@ -2,8 +2,11 @@
 #include "comdb.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "registry.h"
 #include "power.h"
@@ -140,6 +143,27 @@ void ResetComNames() {
     S().comDbOpenFails = false;
     S().comDbOpens = 0;
     S().comDbCloses = 0;
+}
+
+void ResetPortsKey() {
+    constexpr char Path[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
+    std::vector<std::string> names;
+    if (Key key = OpenKey(Path); key.valid()) {
+        for (DWORD index = 0;; ++index) {
+            char name[256];
+            DWORD size = sizeof(name);
+            if (RegEnumValueA(key.handle, index, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+            names.push_back(name);
+        }
+    }
+    for (const std::string& name : names) {
+        int number = 0;
+        char colon = 0;
+        if (std::sscanf(name.c_str(), "COM%d%c", &number, &colon) == 2 && colon == ':' && number > 4)
+            DeleteValue(Path, name.c_str());
+    }
+    for (int number = 1; number <= 4; ++number)
+        WriteString(Path, ("COM" + std::to_string(number) + ":").c_str(), "9600,n,8,1");
 }
 
 namespace standin {

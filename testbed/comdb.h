@@ -31,4 +31,11 @@ std::map<std::string, std::vector<std::string>> AllDosNames();
 // Forgets every DOS name and refusal, clears the ComDB open failure and the call counts.
 void ResetComNames();
 
+// Puts the Ports key's "COMn:" values back as a fresh Wine prefix has them
+// (COM1: to COM4: with 9600,n,8,1, no other). A renaming moves a name's line
+// settings with it, so without this a test's exchange through COM3..COM5
+// would carry Wine's own values into the next test, and the prefix would
+// differ from one run to the next.
+void ResetPortsKey();
+
 }  // namespace tb
