@@ -127,7 +127,11 @@ testing::AssertionResult ImportsWithRegedit(const std::string& fragment) {
         const size_t end = moved.find('\n', start);
         const std::string line = moved.substr(start, end - start);
         start = end == std::string::npos ? moved.size() : end + 1;
-        if (line.rfind("[HKEY_CURRENT_USER\\", 0) == 0) key = line.substr(19, line.size() - 20);
+        if (line.rfind("[HKEY_CURRENT_USER\\", 0) == 0) {
+            // A key path is written as it is: a doubled backslash would name a key without a name.
+            key = line.substr(19, line.size() - 20);
+            if (key.find("\\\\") != std::string::npos) return testing::AssertionFailure() << "empty key name in " << line;
+        }
         if (line.empty() || line[0] != '"' || line.size() < 2 || line.substr(line.size() - 2) == "=-") continue;
         std::string name, data;
         size_t i = 0;

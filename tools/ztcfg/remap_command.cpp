@@ -48,15 +48,6 @@ std::string PortsValue(int number) {
     return ReadPortsSettings(number, settings) ? settings : "";
 }
 
-std::string RegString(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '\\' || c == '"') out += '\\';
-        out += c;
-    }
-    return out;
-}
-
 // One line per step of the plan, exchanges with their temporary names.
 std::string PlanText(const RemapPlan& plan) {
     std::string text;
@@ -103,15 +94,15 @@ int PreviewRemap(const RemapPlan& plan, const Console& console) {
         const std::string newName = ComName(step.to);
         char id[MAX_DEVICE_ID_LEN + 1] = {};
         SetupDiGetDeviceInstanceIdA(board->childSet, &board->childDevices[step.child], id, MAX_DEVICE_ID_LEN, nullptr);
-        text += "\n[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Enum\\" + RegString(id) +
-                "\\Device Parameters]\n\"PortName\"=\"" + newName + "\"\n";
+        text += "\n[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Enum\\" + std::string(id) +
+                "\\Device Parameters]\n\"PortName\"=" + RegQuoted(newName) + "\n";
         const NamedTarget* dos = nullptr;
         for (int d = 0; d < survey->dosCount && dos == nullptr; ++d) {
             if (lstrcmpiA(survey->dos[d].name, original.c_str()) == 0) dos = &survey->dos[d];
         }
         const std::string target = dos != nullptr ? dos->data : "";
         if (IsDriverDeviceObject(target.c_str())) {
-            text += "\n[HKEY_LOCAL_MACHINE\\" + RegString(SerialDeviceMapPath) + "]\n" + RegQuoted(target) + "=" +
+            text += "\n[HKEY_LOCAL_MACHINE\\" + std::string(SerialDeviceMapPath) + "]\n" + RegQuoted(target) + "=" +
                     RegQuoted(newName) + "\n; DOS name " + name + " -> " + newName + " (" + target +
                     "); COM name database: " + name + " released, " + newName + " claimed\n";
         } else {
@@ -119,7 +110,7 @@ int PreviewRemap(const RemapPlan& plan, const Console& console) {
         }
         const std::string settings = PortsValue(plan.current[step.child]);
         if (!settings.empty()) {
-            text += "\n[HKEY_LOCAL_MACHINE\\" + RegString(PortsKeyPath) + "]\n" + RegQuoted(newName + ":") + "=" +
+            text += "\n[HKEY_LOCAL_MACHINE\\" + std::string(PortsKeyPath) + "]\n" + RegQuoted(newName + ":") + "=" +
                     RegQuoted(settings) + "\n" + RegQuoted(name + ":") + "=-\n";
         }
         text += "; friendly name: " + newName + " in place of " + name + "\n";

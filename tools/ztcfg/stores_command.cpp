@@ -13,6 +13,7 @@
 #include <set>
 #include <vector>
 
+#include "preview.h"
 #include "core/com_stores.h"
 #include "core/rules.h"
 #include "remap_command.h"
@@ -21,15 +22,6 @@ namespace {
 
 std::string ComName(int number) { return "COM" + std::to_string(number); }
 std::string OrNone(const char* text) { return text[0] == '\0' ? "(none)" : text; }
-
-std::string RegString(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '\\' || c == '"') out += '\\';
-        out += c;
-    }
-    return out;
-}
 
 // Which COM names the present devices hold by PortName or friendly name, by instance id.
 struct PresentNames {
@@ -332,20 +324,19 @@ int RepairStores(Fleet* fleet, FoundBoard* only, bool ghosts, bool dryRun, const
                 fragment += "; DOS name " + name + " -> " + port.deviceObject + " defined\n";
             }
             if ((repair.fixed & StoreDeviceMap) != 0) {
-                fragment += "\n[HKEY_LOCAL_MACHINE\\" + RegString(SerialDeviceMapPath) + "]\n\"" +
-                            RegString(port.deviceObject) + "\"=\"" + name + "\"\n";
+                fragment += "\n[HKEY_LOCAL_MACHINE\\" + std::string(SerialDeviceMapPath) + "]\n" +
+                            RegQuoted(port.deviceObject) + "=" + RegQuoted(name) + "\n";
             }
             if ((repair.fixed & StoreDatabase) != 0) fragment += "; COM name database: " + name + " claimed\n";
             char friendly[DeviceTextSize] = {};
             if ((repair.fixed & StoreFriendlyName) != 0 &&
                 RenamedFriendlyName({record->childSet, device}, port.number, friendly)) {
                 fragment += "\n[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Enum\\" +
-                            RegString(InstanceId(record->childSet, device)) + "]\n\"FriendlyName\"=\"" +
-                            RegString(friendly) + "\"\n";
+                            InstanceId(record->childSet, device) + "]\n\"FriendlyName\"=" + RegQuoted(friendly) + "\n";
             }
             if ((repair.fixed & StorePortsValue) != 0) {
-                fragment += "\n[HKEY_LOCAL_MACHINE\\" + RegString(PortsKeyPath) + "]\n\"" + name + ":\"=\"" +
-                            DefaultPortSettings + "\"\n";
+                fragment += "\n[HKEY_LOCAL_MACHINE\\" + std::string(PortsKeyPath) + "]\n" + RegQuoted(name + ":") + "=" +
+                            RegQuoted(DefaultPortSettings) + "\n";
             }
         }
     }
