@@ -171,16 +171,6 @@ IoRemapLayout IoRemapLayoutOf(uint32_t code) {
     return {{true, true, parallel}, {true, !oneSerial, parallel}, {0, oneSerial ? -1 : 1, parallel ? 2 : -1}};
 }
 
-int IoListOfPort(uint32_t code, int port) {
-    if (!IsLegacyBoard(code)) return -1;
-    if (HasFeature(code, FeatureParallelOnly)) return port == 0 ? 2 : -1;
-    if (HasFeature(code, FeatureOneSerialOneParallel)) return port == 0 ? 0 : port == 1 ? 2 : -1;
-    if (port == 0) return 0;
-    if (port == 1 && !HasFeature(code, FeatureOneSerialOnly)) return 1;
-    if (port == 2 && HasFeature(code, FeatureParallelChild)) return 2;
-    return -1;
-}
-
 int LegacyPortSectionCount(uint32_t code, int childrenFound) {
     constexpr int MaxSections = 2;
     const int sections = HasFeature(code, FeatureOneSerialOneParallel) ? 1 : MaxSections;
