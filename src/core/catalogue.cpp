@@ -53,12 +53,15 @@ const DeviceTypeInfo& LookUpDeviceType(uint32_t code) {
     return UnlistedDeviceType;
 }
 
+#ifdef ZT_CATALOGUE_LISTING
+// Only the demo and the tests list the whole catalogue; the library looks codes up.
 int DeviceTypeCount() { return static_cast<int>(sizeof(DeviceTypes) / sizeof(DeviceTypes[0])); }
 
 const DeviceTypeInfo* DeviceTypeAt(int index) {
     if (index < 0 || index >= DeviceTypeCount()) return nullptr;
     return &DeviceTypes[index];
 }
+#endif
 
 BoardClass ClassOf(uint32_t code) { return LookUpDeviceType(code).boardClass; }
 

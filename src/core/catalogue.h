@@ -33,6 +33,7 @@ constexpr uint32_t PciExpressFamily = 0x45000000;
 const DeviceTypeInfo& LookUpDeviceType(uint32_t code);
 
 // The listed codes in catalogue order, for hosts that show the whole catalogue; null past the end.
+// Built only where ZT_CATALOGUE_LISTING is defined (the test bed's tools), not in the library.
 int DeviceTypeCount();
 const DeviceTypeInfo* DeviceTypeAt(int index);
 
