@@ -75,7 +75,8 @@ struct IoRemapLayout {
 IoRemapLayout IoRemapLayoutOf(uint32_t code);
 
 // The I/O address list (0, 1: serial sections, 2: parallel) of port `port`
-// (0 for the board's first child), or -1 for a port without a choice.
+// (0 for the board's first child), or -1 for a port without a choice. Only the
+// configurator asks (command_model.cpp, not in the library).
 int IoListOfPort(uint32_t code, int port);
 
 // Sections of the nine-bit dialog and boxes of the sleep mode dialog: two,
