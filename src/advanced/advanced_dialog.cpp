@@ -25,9 +25,7 @@ constexpr bool IsCheckBox(int control) {
 constexpr int ListIds[AdvancedListCount] = {IDC_ADV_TX_LIST, IDC_ADV_RX_LIST};
 constexpr int RangeIds[AdvancedListCount] = {IDC_ADV_TX_RANGE, IDC_ADV_RX_RANGE};
 
-struct AdvancedSettingsState {
-    HWND dialogWindow;
-    BoardRecord* board;
+struct AdvancedSettingsState : DialogState {
     AdvancedModel model;
     uint32_t listsShown[AdvancedListCount];  // what each list was last filled for
 };

@@ -163,19 +163,6 @@ void SelectAdvancedItem(AdvancedModel* model, AdvancedList list, long long item)
     choice.item = item >= 0 && item < choice.count ? static_cast<int>(item) : NoSelection;
 }
 
-bool ChooseAdvancedLevel(AdvancedModel* model, AdvancedList list, int level) {
-    if (list < 0 || list >= AdvancedListCount) return false;
-    TriggerChoice& choice = model->view.lists[list];
-    for (int item = 0; item < choice.count; ++item) {
-        if (choice.levels[item] != level) continue;
-        if (choice.item == item) return true;
-        if (!model->view.listEnabled[list]) return false;
-        choice.item = item;
-        return true;
-    }
-    return false;
-}
-
 void RestoreAdvancedDefaults(AdvancedModel* model) {
     PortSettings* slot = model->slot;
     if (slot == nullptr) return;

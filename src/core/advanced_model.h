@@ -49,6 +49,7 @@ void CheckAdvancedBox(AdvancedModel* model, AdvancedControl box, bool checked);
 void SelectAdvancedItem(AdvancedModel* model, AdvancedList list, long long item);
 // The level of a list the user picks by its value: false when the list does
 // not offer it (not listed, or another level in a list that cannot be used).
+// Only the configurator chooses by value (command_model.cpp, not in the library).
 bool ChooseAdvancedLevel(AdvancedModel* model, AdvancedList list, int level);
 // Restore Defaults.
 void RestoreAdvancedDefaults(AdvancedModel* model);

@@ -53,12 +53,15 @@ const DeviceTypeInfo& LookUpDeviceType(uint32_t code) {
     return UnlistedDeviceType;
 }
 
+#ifdef ZT_CATALOGUE_LISTING
+// Only the demo and the tests list the whole catalogue; the library looks codes up.
 int DeviceTypeCount() { return static_cast<int>(sizeof(DeviceTypes) / sizeof(DeviceTypes[0])); }
 
 const DeviceTypeInfo* DeviceTypeAt(int index) {
     if (index < 0 || index >= DeviceTypeCount()) return nullptr;
     return &DeviceTypes[index];
 }
+#endif
 
 BoardClass ClassOf(uint32_t code) { return LookUpDeviceType(code).boardClass; }
 
@@ -169,16 +172,6 @@ IoRemapLayout IoRemapLayoutOf(uint32_t code) {
     const bool oneSerial = HasFeature(code, FeatureOneSerialOnly);
     const bool parallel = HasFeature(code, FeatureParallelChild);
     return {{true, true, parallel}, {true, !oneSerial, parallel}, {0, oneSerial ? -1 : 1, parallel ? 2 : -1}};
-}
-
-int IoListOfPort(uint32_t code, int port) {
-    if (!IsLegacyBoard(code)) return -1;
-    if (HasFeature(code, FeatureParallelOnly)) return port == 0 ? 2 : -1;
-    if (HasFeature(code, FeatureOneSerialOneParallel)) return port == 0 ? 0 : port == 1 ? 2 : -1;
-    if (port == 0) return 0;
-    if (port == 1 && !HasFeature(code, FeatureOneSerialOnly)) return 1;
-    if (port == 2 && HasFeature(code, FeatureParallelChild)) return 2;
-    return -1;
 }
 
 int LegacyPortSectionCount(uint32_t code, int childrenFound) {

@@ -33,6 +33,7 @@ constexpr uint32_t PciExpressFamily = 0x45000000;
 const DeviceTypeInfo& LookUpDeviceType(uint32_t code);
 
 // The listed codes in catalogue order, for hosts that show the whole catalogue; null past the end.
+// Built only where ZT_CATALOGUE_LISTING is defined (the test bed's tools), not in the library.
 int DeviceTypeCount();
 const DeviceTypeInfo* DeviceTypeAt(int index);
 
@@ -74,7 +75,8 @@ struct IoRemapLayout {
 IoRemapLayout IoRemapLayoutOf(uint32_t code);
 
 // The I/O address list (0, 1: serial sections, 2: parallel) of port `port`
-// (0 for the board's first child), or -1 for a port without a choice.
+// (0 for the board's first child), or -1 for a port without a choice. Only the
+// configurator asks (command_model.cpp, not in the library).
 int IoListOfPort(uint32_t code, int port);
 
 // Sections of the nine-bit dialog and boxes of the sleep mode dialog: two,

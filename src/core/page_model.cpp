@@ -4,11 +4,9 @@
 
 namespace {
 
-bool IsRow(const PageModel& model, int row) { return row >= 0 && row < model.view.rowCount; }
-
 PortSettings* RowSlot(PageModel* model, int row) {
     static_assert(MaxPageRows <= MaxPortSlots, "every page row has a port slot");
-    return IsRow(*model, row) ? &model->board.ports[row] : nullptr;
+    return IsPageRow(*model, row) ? &model->board.ports[row] : nullptr;
 }
 
 Switch SwitchOf(bool on) { return on ? Switch::On : Switch::Off; }
@@ -85,7 +83,7 @@ void OpenPageModel(PageModel* model, const PageBoard& board) {
 }
 
 void ShowLoadedRow(PageModel* model, int row) {
-    if (!IsRow(*model, row)) return;
+    if (!IsPageRow(*model, row)) return;
     const PortSettings& slot = model->board.ports[row];
     const uint32_t type = model->board.deviceType;
     // The label names the UART of the last row loaded; an unknown UART leaves it.
@@ -147,21 +145,6 @@ void ChoosePageToggle(PageModel* model, int row, bool hardware) {
     } else {
         ChooseSoftwareToggle(slot);
     }
-}
-
-bool PageInterfaceOffered(const PageModel& model, int row) {
-    return IsRow(model, row) && InterfaceChoosable(IsPanelBoard(model.board.deviceType), model.board.ports[row]);
-}
-
-// A mode box the template left as it is can be used: only panel rows start disabled, and loading decides them.
-bool PageModeOffered(const PageModel& model, int row) {
-    return IsRow(model, row) && model.view.rows[row].modeEnabled != Switch::Off && model.view.rows[row].modes != nullptr;
-}
-
-bool PageToggleOffered(const PageModel& model, int row, bool hardware) {
-    if (!IsRow(model, row)) return false;
-    const PageRowView& view = model.view.rows[row];
-    return !view.togglesHidden && (hardware ? view.hwEnabled : view.swEnabled) == Switch::On;
 }
 
 void ApplyPage(PageModel* model) {

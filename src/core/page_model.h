@@ -58,6 +58,9 @@ struct PageModel {
     PageView view;
 };
 
+// A row the page shows; any other row number is refused.
+inline bool IsPageRow(const PageModel& model, int row) { return row >= 0 && row < model.view.rowCount; }
+
 // Opening, before any row is loaded: the 32-port layout starts with its rows disabled.
 void OpenPageModel(PageModel* model, const PageBoard& board);
 // After a row's slot was loaded from its child: shows the row and runs the
@@ -76,7 +79,8 @@ void ChoosePageToggle(PageModel* model, int row, bool hardware);
 // their answer on its row.
 void ApplyToggleRules(PageModel* model);
 
-// What the page offers on a row now (for a caller that has no controls to click).
+// What the page offers on a row now (for a caller that has no controls to click;
+// only the configurator asks, so these live in command_model.cpp).
 bool PageInterfaceOffered(const PageModel& model, int row);
 bool PageModeOffered(const PageModel& model, int row);
 bool PageToggleOffered(const PageModel& model, int row, bool hardware);

@@ -413,16 +413,6 @@ TriggerChoice SetRxTriggerLevel(PortSettings* slot, int level) {
     return choice;
 }
 
-TriggerChoice TxTriggerList(const PortSettings& slot) {
-    PortSettings copy = slot;
-    return SetTxTriggerLevel(&copy, Is105x(slot) ? slot.txFifo10 : slot.txFifo);
-}
-
-TriggerChoice RxTriggerList(const PortSettings& slot) {
-    PortSettings copy = slot;
-    return SetRxTriggerLevel(&copy, Is105x(slot) ? slot.rxFifo10 : slot.rxFifo);
-}
-
 uint32_t Rounded105xLevel(uint16_t level) {
     if (level == 0) return 0;
     const uint8_t step = static_cast<uint8_t>(level / 8 + 1);

@@ -163,9 +163,6 @@ struct TriggerChoice {
 // slot's field for its UART kind.
 TriggerChoice SetTxTriggerLevel(PortSettings* slot, int level);
 TriggerChoice SetRxTriggerLevel(PortSettings* slot, int level);
-// The lists themselves, without touching a slot (the configurator names them).
-TriggerChoice TxTriggerList(const PortSettings& slot);
-TriggerChoice RxTriggerList(const PortSettings& slot);
 
 // The advanced save's rounding of a 16C105x trigger level down to a multiple of 8.
 uint32_t Rounded105xLevel(uint16_t level);

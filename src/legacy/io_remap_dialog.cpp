@@ -11,9 +11,7 @@ namespace {
 
 constexpr int ListCount = IoListCount;  // serial section 1, serial section 2, parallel section
 
-struct IoRemapState {
-    HWND dialogWindow;
-    BoardRecord* board;
+struct IoRemapState : DialogState {
     HWND portLabels[ListCount];
     HWND addressCombos[ListCount];
     IoRemapModel model;

@@ -11,9 +11,7 @@ namespace {
 
 constexpr int MaxSections = NineBitMaxSections;
 
-struct NineBitModeState {
-    HWND dialogWindow;
-    BoardRecord* board;
+struct NineBitModeState : DialogState {
     HWND enableBoxes[MaxSections];
     HWND groupBoxes[MaxSections];
     HWND addressCombos[MaxSections];

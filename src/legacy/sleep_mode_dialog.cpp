@@ -9,9 +9,7 @@ namespace {
 
 constexpr int MaxBoxes = SleepMaxBoxes;
 
-struct SleepModeState {
-    HWND dialogWindow;
-    BoardRecord* board;
+struct SleepModeState : DialogState {
     HWND enableBoxes[MaxBoxes];
     SleepModel model;
 };

@@ -5,10 +5,9 @@
 
 #include "core/board.h"
 #include "core/page_model.h"
+#include "ui/dialog_state.h"
 
-struct PageState {
-    HWND dialogWindow;
-    BoardRecord* board;
+struct PageState : DialogState {
     PageModel model;
     // What the boxes were last filled for: a change in the view refills them.
     uint32_t interfaceShown[MaxPageRows];

@@ -5,12 +5,11 @@
 
 #include "core/board.h"
 #include "core/remap_plan.h"
+#include "ui/dialog_state.h"
 
 INT_PTR CALLBACK PortNameRemapProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-struct PortNameRemapState {
-    HWND dialogWindow;
-    BoardRecord* board;  // not owned
+struct PortNameRemapState : DialogState {
     HWND startList;      // the starting number list, fetched again on every message
     RemapPlan plan;      // this dialog's own: read at the start, planned and run at OK
 };

@@ -1,16 +1,18 @@
 // The one dialog procedure of every window of the library: the Settings page,
 // Advanced Settings, Port Name Remap and the legacy dialogs. Each window gives
 // its handlers; the state lookup, the allocation, the behaviour without a
-// board and the release are the same for all of them.
+// board and the release are the same for all of them, and compiled once.
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstddef>
+#include <type_traits>
+
 #include "core/board.h"
 #include "ui/dialog_state.h"
 
-// A window's handlers. Each state structure starts with `HWND dialogWindow;
-// BoardRecord* board;`. Only onInit and onCommand are required.
+// A window's handlers. Only onInit and onCommand are required.
 template <typename State>
 struct DialogHandlers {
     // The board the window works on, from WM_INITDIALOG's parameter; null: the parameter is the board.
@@ -21,37 +23,38 @@ struct DialogHandlers {
     void (*onDestroy)(HWND window);  // before the state is freed
 };
 
-// A window opened without a board has nothing to show or store: its controls
-// stay as the template made them, and OK and Cancel only close it.
-inline INT_PTR OnCommandWithoutBoard(HWND window, int id) {
-    if (id == IDOK || id == IDCANCEL) EndDialog(window, 1);
-    return FALSE;
-}
+// Which of a window's own handlers a message goes to once the shared part ran.
+enum class DialogCall { None, Init, Command, Notify };
+
+struct DialogMessage {
+    DialogState* state;
+    DialogCall call;
+    INT_PTR result;  // the procedure's answer when no handler is called
+};
+
+// The shared part: finds (at WM_INITDIALOG allocates) the window's state block
+// of stateSize bytes, and frees it at WM_DESTROY. A window opened without a
+// board has nothing to show or store: its controls stay as the template made
+// them, and OK and Cancel only close it.
+DialogMessage TakeDialogMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, size_t stateSize,
+                                BoardRecord* (*boardOf)(LPARAM), void (*onDestroy)(HWND));
 
 template <typename State>
 INT_PTR RunDialogProc(const DialogHandlers<State>& handlers, HWND window, UINT message, WPARAM wParam,
                       LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        State* state = CreateDialogState<State>(window);
-        if (state == nullptr) return FALSE;
-        state->board = handlers.boardOf != nullptr ? handlers.boardOf(lParam) : reinterpret_cast<BoardRecord*>(lParam);
-        return state->board != nullptr ? handlers.onInit(state) : TRUE;
-    }
-    State* state = DialogStateOf<State>(window);
-    if (state == nullptr) return FALSE;
-
-    switch (message) {
-    case WM_COMMAND:
-        if (state->board == nullptr) return OnCommandWithoutBoard(window, LOWORD(wParam));
+    static_assert(std::is_base_of_v<DialogState, State>, "a window's state starts with its DialogState");
+    const DialogMessage taken =
+        TakeDialogMessage(window, message, wParam, lParam, sizeof(State), handlers.boardOf, handlers.onDestroy);
+    State* state = static_cast<State*>(taken.state);
+    switch (taken.call) {
+    case DialogCall::Init:
+        return handlers.onInit(state);
+    case DialogCall::Command:
         return handlers.onCommand(state, LOWORD(wParam));
-    case WM_NOTIFY:
-        if (state->board == nullptr || handlers.onNotify == nullptr) return FALSE;
+    case DialogCall::Notify:
+        if (handlers.onNotify == nullptr) return FALSE;
         return handlers.onNotify(state, reinterpret_cast<const NMHDR*>(lParam));
-    case WM_DESTROY:
-        if (handlers.onDestroy != nullptr) handlers.onDestroy(window);
-        FreeDialogState(window);
-        return FALSE;
     default:
-        return FALSE;
+        return taken.result;
     }
 }
