@@ -56,8 +56,11 @@ int RunCliSession(DWORD type, int ports, DWORD uart) {
     board = tb::MakeBoard(spec);
     if (!board) return 1;
     id = tb::InstanceId(board->node);
+    Step({"verify", "--profile", profile}, "Drift check: where this machine differs from the profile (exit 1)");
     failures += Step({"import", profile, "--dry-run"}, "The profile, planned (the only board of its type)") != 0;
     failures += Step({"import", profile}, "The profile applied: same settings, same COM names") != 0;
+    failures += Step({"verify", "--profile", profile}, "Drift check again: nothing differs") != 0;
+    failures += Step({"verify", id, "--json"}, "The six COM name stores of every port, for a detection script") != 0;
     failures += Step({"show", id}, "The board afterwards") != 0;
     std::remove(profile.c_str());
     return failures == 0 ? 0 : 1;
