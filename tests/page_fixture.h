@@ -51,3 +51,6 @@ class PageTest : public ::testing::Test {
 constexpr const char* Msg6UnableToOpen =
     "6 Unable to open device registry\n\nPlease make sure to install device driver for all sub-port devices "
     "from the multiport adapter\nor uninstall current device driver and reinstall it.";
+constexpr const char* MsgPortNameUnreadable =
+    "Unable to query registry about port name\n\nPlease make sure to install device driver for all sub-port "
+    "devices from the multiport adapter\nor uninstall current device driver and reinstall it.";
