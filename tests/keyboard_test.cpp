@@ -17,8 +17,6 @@ namespace {
 
 using KeyboardTest = PageTest;
 
-constexpr int ApplyButton = 0x3021;  // the property sheet's Apply button
-
 constexpr DWORD ThirtyTwoPort = 0x4D320000;
 constexpr DWORD FourPortPanel = 0x4D040091;
 constexpr DWORD EightPort = 0x45080000;

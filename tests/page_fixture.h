@@ -48,6 +48,8 @@ class PageTest : public ::testing::Test {
     void TearDown() override { EXPECT_TRUE(tb::UnscriptedDialogs().empty()); }
 };
 
+constexpr int ApplyButton = 0x3021;  // the property sheet's Apply button
+
 constexpr const char* Msg6UnableToOpen =
     "6 Unable to open device registry\n\nPlease make sure to install device driver for all sub-port devices "
     "from the multiport adapter\nor uninstall current device driver and reinstall it.";

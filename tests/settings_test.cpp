@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "page_fixture.h"
+#include "testbed_support.h"
 
 namespace {
 
@@ -233,10 +234,18 @@ TEST_F(SettingsTest, NothingIsWrittenUnlessApplied) {
         ASSERT_TRUE(tb::PressCancel(opened.sheet));
         EXPECT_EQ(0u, opened.board->ChildDword(1, "PortMode"));
     }
-    // Apply, another change, then Cancel: everything is written at release.
+    // Apply enables with the first change of a choice, not on focus or a re-choice of what
+    // the row shows. Apply, another change, then Cancel: everything is written at release.
     OpenedPage opened;
     ASSERT_TRUE(OpenPage(spec, &opened));
-    ASSERT_EQ("", tb::SelectText(opened.page, IDC_MODE, "Echo"));
+    HWND page = opened.page;
+    SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_MODE, CBN_SETFOCUS), reinterpret_cast<LPARAM>(GetDlgItem(page, IDC_MODE)));
+    tb::Pump();
+    ASSERT_TRUE(tbt::SelectText(page, IDC_MODE, "None echo"));
+    ASSERT_TRUE(tbt::Click(page, SwRadioId(0)));
+    EXPECT_FALSE(tb::Enabled(opened.sheet.hwnd, ApplyButton));
+    ASSERT_TRUE(tbt::SelectText(page, IDC_MODE, "Echo"));
+    EXPECT_TRUE(tb::Enabled(opened.sheet.hwnd, ApplyButton));
     tb::PressApply(opened.sheet);
     EXPECT_EQ(0u, opened.board->ChildDword(1, "PortMode"));  // nothing before release
     ASSERT_EQ("", tb::Click(opened.page, HwRadioId(0)));
