@@ -40,19 +40,14 @@ tb::BoardSpec OnePortBoard(const tb::PortValues& port, bool allEnable = false) {
 // Clicks an Advanced button of the page, runs `inside` in the dialog that opens, then ends it with `closeId`.
 ::testing::AssertionResult RunDialog(HWND page, int button, const std::function<void(HWND)>& inside,
                                      int closeId = IDOK) {
-    bool ran = false;
     std::string caption;
-    tb::QueueDialogAction([&](HWND dialog) {
-        ran = true;
+    const auto opened = tbt::RunDialog(page, button, [&](HWND dialog) {
         caption = tb::WindowText(dialog);
         inside(dialog);
-        EXPECT_EQ("", tb::Click(dialog, closeId));
+        EXPECT_TRUE(tbt::Click(dialog, closeId));
     });
-    const std::string clicked = tb::Click(page, button);
-    if (!clicked.empty()) return ::testing::AssertionFailure() << "button " << button << ": " << clicked;
-    if (!ran) return ::testing::AssertionFailure() << "no dialog opened from button " << button;
-    if (caption != "Advanced Settings...") return ::testing::AssertionFailure() << "dialog \"" << caption << "\"";
-    return ::testing::AssertionSuccess();
+    if (!opened || caption == "Advanced Settings...") return opened;
+    return ::testing::AssertionFailure() << "dialog \"" << caption << "\"";
 }
 
 std::string Selected(HWND dialog, int id) {

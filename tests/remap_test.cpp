@@ -32,16 +32,10 @@ struct RemapView {
 };
 
 RemapView Look(HWND dialog) {
-    RemapView view{dialog, tb::WindowText(dialog), tb::ComboItems(dialog, IDC_REMAP_START),
-                   tb::ComboSelection(dialog, IDC_REMAP_START)};
-    LOGFONTA font{};
-    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)), sizeof(font), &font);
-    view.font = font.lfFaceName;
-    view.fontHeight = font.lfHeight;
-    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (GetDlgCtrlID(child) == 0xFFFF || GetDlgCtrlID(child) == -1) view.labels.insert(tb::WindowText(child));
-    }
-    return view;
+    const LOGFONTA font = tbt::DialogFont(dialog);
+    const std::vector<std::string> labels = tbt::UnnamedTexts(dialog);
+    return {dialog, tb::WindowText(dialog), tb::ComboItems(dialog, IDC_REMAP_START),
+            tb::ComboSelection(dialog, IDC_REMAP_START), font.lfFaceName, font.lfHeight, {labels.begin(), labels.end()}};
 }
 
 // Opens the dialog with the page's button, records what it shows, selects COM<start>
@@ -109,9 +103,7 @@ TEST_F(RemapTest, ListMarksNamesHeldElsewhereAndOkWithoutChangeStillMarksTheSet)
     ASSERT_TRUE(Remap(opened.page, 0, &view));
     EXPECT_EQ("Port Name Remap", view.caption);
     EXPECT_EQ("Arial", view.font);
-    HDC screen = GetDC(nullptr);
-    EXPECT_EQ(-MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72), view.fontHeight);
-    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(tbt::EightPointHeight(), view.fontHeight);
     EXPECT_EQ((std::set<std::string>{"COM Ports", "Starting COM Port Number"}), view.labels);
     ASSERT_EQ(240u, view.items.size());
     const std::set<int> inUse = {3, 9};
