@@ -1,5 +1,7 @@
 #include "testbed_support.h"
 
+#include <fstream>
+
 namespace tbt {
 namespace {
 
@@ -32,6 +34,12 @@ namespace {
     if (tb::PendingDialogActions() != 0) return ::testing::AssertionFailure() << "no dialog opened from " << button;
     return ::testing::AssertionSuccess();
 }
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+void WriteFile(const std::string& path, const std::string& content) { std::ofstream(path, std::ios::binary) << content; }
 
 std::vector<std::string> UnnamedTexts(HWND dialog) {
     std::vector<std::string> texts;

@@ -21,6 +21,10 @@ namespace tbt {
 // must end the dialog.
 ::testing::AssertionResult RunDialog(HWND page, int button, std::function<void(HWND)> inside);
 
+// A file's bytes, and a file made of `content`.
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& content);
+
 // The texts of a dialog's controls without an id, in the order of its template.
 std::vector<std::string> UnnamedTexts(HWND dialog);
 // The dialog's font, and the height an 8-point font has on this screen.
