@@ -18,7 +18,6 @@ constexpr DWORD OneSerialOneParallel = 0x10100000;
 constexpr DWORD TwoSerial = 0x20000000;
 constexpr DWORD TwoSerialOneParallel = 0x20100000;
 constexpr DWORD FourSerial = 0x40000000;
-constexpr DWORD SixSerial = 0x4D060000;
 constexpr DWORD ParallelOnly = 0x50010000;
 
 constexpr const char* RemapCaption = "COM/LPT I/O Address Remap";
@@ -104,9 +103,7 @@ TEST_F(LegacyTest, AddressListsAndLabelsFollowTheBoardType) {
     const RemapLayoutCase cases[] = {
         {OneSerial, 1, {true, false, false}, {true, true, true}, {"COM100", nullptr, nullptr}},
         {OneSerialOneParallel, 2, {true, false, true}, {true, false, true}, {"COM100", nullptr, "LPT"}},
-        {TwoSerial, 2, {true, true, false}, {true, true, true}, {"COM100", "COM101", nullptr}},
         {TwoSerialOneParallel, 3, {true, true, true}, {true, true, true}, {"COM100", "COM101", "COM102"}},
-        {SixSerial, 6, {true, true, false}, {true, true, true}, {"COM100", "COM101", nullptr}},
         {ParallelOnly, 1, {false, false, true}, {false, false, true}, {nullptr, nullptr, "LPT"}},
     };
     auto serialMarked = SerialItems;
