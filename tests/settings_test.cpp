@@ -13,20 +13,7 @@ constexpr const char* SaveValues[] = {"PortMode", "OutputControl", "RxFifo",   "
                                       "RxFifo_10", "TxFifo_10",    "Mode_55x", "HwAutoToggle_FlowControl_10"};
 
 // A 16C1050 port whose interface is chosen by software, on RS-485 with software toggle.
-tb::PortValues Rs485Port(DWORD portMode = 0) {
-    return {{{"PortType", 2},
-             {"HwPortType", 3},
-             {"UartType", 1},
-             {"PortMode", portMode},
-             {"OutputControl", 1},
-             {"RxFifo", 8},
-             {"TxFifo", 14},
-             {"RxFifo_10", 8},
-             {"TxFifo_10", 1},
-             {"Mode_55x", 0},
-             {"HwAutoToggle_FlowControl_10", 0x10}},
-            {}};
-}
+tb::PortValues Rs485Port(DWORD portMode = 0) { return LinePort(2, portMode, 1, 1, 3); }
 
 TEST_F(SettingsTest, RoadOfOneChangeReachesEveryChildOfAStandardBoard) {
     tb::BoardSpec spec;
