@@ -120,7 +120,6 @@ TEST_F(AdvancedTest, ControlsFollowTheUartAndTheLine) {
         // Boxes the port cannot use still show what is stored.
         {"105x RS-232", Port(1, 0, 0, 0, 0x1 | 0x2 | 0x8 | 0x100), 0, {1034, 1035, 1036, 1041},
          {1031, 1034, 1035, 1036, 1041, 1042}},
-        {"105x RS-485 without XonXoff", Port(1, 2, 0, 0, 0x2 | 0x100), 0, {1035}, {1041, 1042}},
         {"105x in 55x trigger mode", Port(1, 2, 1, 0, 0x8 | 0x100 | 0x200), 1, {1036, 1041, 1157}, {}},
         {"550", Port(0, 2, 1, 0, 0x8 | 0x100), 0, {}, {1031, 1032, 1034, 1035, 1036, 1040, 1041, 1042, 1157}},
     };
