@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <set>
 #include <sstream>
 
@@ -90,8 +89,7 @@ TEST(ConcurrentRenameTest, TwoProcessesRenameTwoBoardsAtOnce) {
         DWORD code = 1;
         GetExitCodeProcess(processes[i].hProcess, &code);
         CloseHandle(outputs[i]);
-        std::ifstream file("concurrent-rename-" + std::to_string(i) + ".log");
-        const std::string log((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        const std::string log = tbt::ReadFile("concurrent-rename-" + std::to_string(i) + ".log");
         EXPECT_EQ(0u, code) << log;
         const size_t at = log.find("names");
         ASSERT_NE(std::string::npos, at) << log;

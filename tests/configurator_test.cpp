@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <fstream>
 
 #include "page_fixture.h"
 #include "testbed_support.h"
@@ -13,8 +12,6 @@
 namespace {
 
 using ConfiguratorTest = PageTest;
-
-tb::ConfiguratorRun Ztcfg(std::vector<std::string> arguments) { return tb::RunConfigurator(arguments); }
 
 std::string IdOf(const tb::Board& board) { return tb::InstanceId(board.node); }
 
@@ -53,7 +50,7 @@ void Twin(const tb::BoardSpec& spec, const std::vector<std::string>& settings,
     tb::RegistrySnapshot before = tb::SnapshotRegistry(KeysOf(*scripted));
     std::vector<std::string> arguments = {"set", IdOf(*scripted)};
     arguments.insert(arguments.end(), settings.begin(), settings.end());
-    const tb::ConfiguratorRun run = Ztcfg(arguments);
+    const tb::ConfiguratorRun run = tb::RunConfigurator(arguments);
     EXPECT_EQ(0, run.code) << run.err;
     const std::vector<std::string> byScript = Changes(*scripted, before);
     const size_t restartsByScript = tb::ClassInstallerCalls().size();
@@ -184,7 +181,7 @@ TEST_F(ConfiguratorTest, SetThenThePageShowsWhatWasSet) {
     spec.common.dwords = {{"UartType", 1}, {"PortType", 1}, {"PortMode", 0}, {"OutputControl", 0}};
     auto board = tb::MakeBoard(spec);
     ASSERT_TRUE(board);
-    const tb::ConfiguratorRun run = Ztcfg({"set", "Norva-32 PCI", "2", "mode=Multidrop", "toggle=SW"});
+    const tb::ConfiguratorRun run = tb::RunConfigurator({"set", "Norva-32 PCI", "2", "mode=Multidrop", "toggle=SW"});
     ASSERT_EQ(0, run.code) << run.err;
     EXPECT_EQ("", run.out);
     EXPECT_EQ(1u, board->ChildDword(8, "PortMode"));
@@ -201,10 +198,10 @@ TEST_F(ConfiguratorTest, SetThenThePageShowsWhatWasSet) {
     EXPECT_TRUE(tbt::PressCancel(sheet));
 
     // list and show print what the page shows; --json the same for scripts.
-    const tb::ConfiguratorRun shown = Ztcfg({"show", IdOf(*board)});
+    const tb::ConfiguratorRun shown = tb::RunConfigurator({"show", IdOf(*board)});
     EXPECT_EQ(0, shown.code);
     EXPECT_NE(std::string::npos, shown.out.find("COM108..COM115 (8)    RS-422     Multidrop       SW")) << shown.out;
-    const tb::ConfiguratorRun json = Ztcfg({"show", IdOf(*board), "--json"});
+    const tb::ConfiguratorRun json = tb::RunConfigurator({"show", IdOf(*board), "--json"});
     EXPECT_NE(std::string::npos, json.out.find("\"mode\": \"Multidrop\",\n      \"toggle\": \"SW\"")) << json.out;
     EXPECT_NE(std::string::npos, json.out.find("\"typeCode\": \"0x4D320000\""));
 }
@@ -230,7 +227,7 @@ TEST_F(ConfiguratorTest, ListTakesBoardsByTheirServiceAndAsksTheKeyWhenNoneIsKno
             ASSERT_TRUE(tb::WriteDword(tb::EnumKeyPath(boards.back()->node), "Service", 1));
         }
     }
-    const tb::ConfiguratorRun listed = Ztcfg({"list", "--json"});
+    const tb::ConfiguratorRun listed = tb::RunConfigurator({"list", "--json"});
     ASSERT_EQ(0, listed.code) << listed.err;
     for (size_t i = 0; i < boards.size(); ++i) {
         SCOPED_TRACE(std::string("service \"") + cases[i].service + "\"");
@@ -284,7 +281,7 @@ TEST_F(ConfiguratorTest, RefusesWhatThePageWouldNotOfferAndWritesNothing) {
     const tb::RegistrySnapshot before = tb::SnapshotRegistry({"SYSTEM\\CurrentControlSet\\Enum", tb::SerialCommPath});
     for (const Refusal& refusal : refusals) {
         SCOPED_TRACE(refusal.said);
-        const tb::ConfiguratorRun run = Ztcfg(refusal.arguments);
+        const tb::ConfiguratorRun run = tb::RunConfigurator(refusal.arguments);
         EXPECT_EQ(2, run.code);
         EXPECT_NE(std::string::npos, run.err.find(refusal.said)) << run.err;
         EXPECT_EQ("", run.out);
@@ -292,7 +289,7 @@ TEST_F(ConfiguratorTest, RefusesWhatThePageWouldNotOfferAndWritesNothing) {
     EXPECT_TRUE(tb::DiffRegistry(before, tb::SnapshotRegistry({"SYSTEM\\CurrentControlSet\\Enum", tb::SerialCommPath})).empty());
     EXPECT_TRUE(tb::ClassInstallerCalls().empty());
     // A value the row already shows changes nothing and is accepted.
-    EXPECT_EQ(0, Ztcfg({"set", id, "all", "interface=RS422", "mode=point to point", "toggle=off"}).code);
+    EXPECT_EQ(0, tb::RunConfigurator({"set", id, "all", "interface=RS422", "mode=point to point", "toggle=off"}).code);
 }
 
 TEST_F(ConfiguratorTest, ProfileOfOneBoardGivesAFreshBoardOfTheModelTheSameValues) {
@@ -303,11 +300,11 @@ TEST_F(ConfiguratorTest, ProfileOfOneBoardGivesAFreshBoardOfTheModelTheSameValue
     spec.firstComNumber = 60;
     auto source = tb::MakeBoard(spec);
     ASSERT_TRUE(source);
-    ASSERT_EQ(0, Ztcfg({"set", IdOf(*source), "all", "mode=Echo", "toggle=HW", "tx-trigger=64", "rx-trigger=32",
+    ASSERT_EQ(0, tb::RunConfigurator({"set", IdOf(*source), "all", "mode=Echo", "toggle=HW", "tx-trigger=64", "rx-trigger=32",
                         "port=1", "nine-bit=on", "nine-bit-address=0x10", "sleep=on", "port=2", "io-address=COM3"})
                      .code);
     const std::string profile = "ztcfg-profile-test.json";
-    const tb::ConfiguratorRun exported = Ztcfg({"export", IdOf(*source), "--out", profile, "--with-com-names"});
+    const tb::ConfiguratorRun exported = tb::RunConfigurator({"export", IdOf(*source), "--out", profile, "--with-com-names"});
     ASSERT_EQ(0, exported.code) << exported.err;
 
     tb::BoardSpec fresh = spec;
@@ -315,7 +312,7 @@ TEST_F(ConfiguratorTest, ProfileOfOneBoardGivesAFreshBoardOfTheModelTheSameValue
     auto target = tb::MakeBoard(fresh);
     ASSERT_TRUE(target);
     // Two boards of the type: the profile must name one.
-    EXPECT_EQ(2, Ztcfg({"import", profile}).code);
+    EXPECT_EQ(2, tb::RunConfigurator({"import", profile}).code);
     const char* const values[] = {"PortMode", "OutputControl", "RxFifo", "TxFifo", "RxFifo_10", "TxFifo_10",
                                   "Mode_55x", "HwAutoToggle_FlowControl_10", "Zt9BitEnable", "Zt9BitUartMode",
                                   "Zt9BitPortAddress", "PortSleepMode"};
@@ -326,7 +323,7 @@ TEST_F(ConfiguratorTest, ProfileOfOneBoardGivesAFreshBoardOfTheModelTheSameValue
     const std::optional<DWORD> sourceBar = source->BoardDword("BAR_1");
     source.reset();  // frees COM60.. for the fresh board's names
     const tb::ComNameStores names = tb::ReadComNameStores();
-    const tb::ConfiguratorRun imported = Ztcfg({"import", profile, IdOf(*target)});
+    const tb::ConfiguratorRun imported = tb::RunConfigurator({"import", profile, IdOf(*target)});
     ASSERT_EQ(0, imported.code) << imported.err;
     size_t next = 0;
     for (int child = 0; child < 3; ++child) {
@@ -346,12 +343,7 @@ TEST_F(ConfiguratorTest, ProfileOfOneBoardGivesAFreshBoardOfTheModelTheSameValue
     EXPECT_EQ("", tb::CheckComNames(*target, names));
 
     // Another type code, another version, a broken or truncated profile: refused, nothing written.
-    std::ifstream in(profile);
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    in.close();
-    const auto write = [](const std::string& path, const std::string& content) {
-        std::ofstream(path, std::ios::binary) << content;
-    };
+    const std::string text = tbt::ReadFile(profile);
     struct Bad {
         std::string content, said;
     };
@@ -366,13 +358,13 @@ TEST_F(ConfiguratorTest, ProfileOfOneBoardGivesAFreshBoardOfTheModelTheSameValue
     const tb::RegistrySnapshot before = tb::SnapshotRegistry(KeysOf(*target));
     for (const Bad& bad : bads) {
         SCOPED_TRACE(bad.said);
-        write(profile, bad.content);
-        const tb::ConfiguratorRun run = Ztcfg({"import", profile});
+        tbt::WriteFile(profile, bad.content);
+        const tb::ConfiguratorRun run = tb::RunConfigurator({"import", profile});
         EXPECT_EQ(2, run.code);
         EXPECT_NE(std::string::npos, run.err.find(bad.said)) << run.err;
     }
-    write(profile, otherType);
-    EXPECT_EQ(2, Ztcfg({"import", profile, IdOf(*target)}).code);
+    tbt::WriteFile(profile, otherType);
+    EXPECT_EQ(2, tb::RunConfigurator({"import", profile, IdOf(*target)}).code);
     EXPECT_TRUE(tb::DiffRegistry(before, tb::SnapshotRegistry(KeysOf(*target))).empty());
     DeleteFileA(profile.c_str());
 }
@@ -394,12 +386,12 @@ TEST_F(ConfiguratorTest, RemapKeepsTheSixStoresBesideAnotherBoardAndAModem) {
 
     // COM34 is the modem's: a start that would need it is refused, and so is the neighbour's COM23.
     for (const char* start : {"28", "16"}) {
-        const tb::ConfiguratorRun refused = Ztcfg({"remap", IdOf(*board), "--start", start});
+        const tb::ConfiguratorRun refused = tb::RunConfigurator({"remap", IdOf(*board), "--start", start});
         EXPECT_EQ(2, refused.code) << refused.err;
         EXPECT_NE(std::string::npos, refused.err.find("is held by another device")) << refused.err;
     }
     // A dry run prints the plan and changes nothing.
-    const tb::ConfiguratorRun preview = Ztcfg({"remap", IdOf(*board), "--start", "40", "--dry-run"});
+    const tb::ConfiguratorRun preview = tb::RunConfigurator({"remap", IdOf(*board), "--start", "40", "--dry-run"});
     EXPECT_EQ(0, preview.code) << preview.err;
     EXPECT_NE(std::string::npos, preview.out.find("; port 1: COM24 -> COM40")) << preview.out;
     EXPECT_NE(std::string::npos, preview.out.find("\"COM40:\"=\"9600,n,8,1\"")) << preview.out;
@@ -407,14 +399,14 @@ TEST_F(ConfiguratorTest, RemapKeepsTheSixStoresBesideAnotherBoardAndAModem) {
 
     // Up by two: the ports take each other's names through temporary ones, the
     // first free one being COM5; the run performs the plan its dry run printed.
-    const tb::ConfiguratorRun planned = Ztcfg({"remap", IdOf(*board), "--start", "26", "--dry-run"});
+    const tb::ConfiguratorRun planned = tb::RunConfigurator({"remap", IdOf(*board), "--start", "26", "--dry-run"});
     const std::string header = "Windows Registry Editor Version 5.00\n";
     ASSERT_EQ(0u, planned.out.find(header)) << planned.out;
     const std::string steps = planned.out.substr(header.size(), planned.out.find("\n[") - header.size());
     EXPECT_NE(std::string::npos, steps.find("; port 3: COM26 -> COM5 (temporary name: port 1 takes COM26)\n"
                                             "; port 1: COM24 -> COM26 (exchange)\n")) << steps;
     EXPECT_NE(std::string::npos, planned.out.find("\"\\\\Device\\\\Ztser")) << planned.out;  // regedit's escapes
-    const tb::ConfiguratorRun run = Ztcfg({"remap", IdOf(*board), "--start", "26"});
+    const tb::ConfiguratorRun run = tb::RunConfigurator({"remap", IdOf(*board), "--start", "26"});
     ASSERT_EQ(0, run.code) << run.err;
     EXPECT_EQ(0u, run.out.find(steps)) << run.out;
     EXPECT_NE(std::string::npos, run.out.find("port 1: COM24 -> COM26\n    DOS name COM26 -> \\Device\\Ztser")) << run.out;
@@ -432,7 +424,7 @@ TEST_F(ConfiguratorTest, DryRunPrintsTheWritesAndChangesNothing) {
     ASSERT_TRUE(board);
     const tb::RegistrySnapshot before = tb::SnapshotRegistry(KeysOf(*board));
     const tb::ConfiguratorRun run =
-        Ztcfg({"set", IdOf(*board), "all", "toggle=HW", "port=2", "io-address=COM4", "sleep=on", "--dry-run"});
+        tb::RunConfigurator({"set", IdOf(*board), "all", "toggle=HW", "port=2", "io-address=COM4", "sleep=on", "--dry-run"});
     ASSERT_EQ(0, run.code) << run.err;
     EXPECT_TRUE(tb::DiffRegistry(before, tb::SnapshotRegistry(KeysOf(*board))).empty());
     EXPECT_TRUE(tb::ClassInstallerCalls().empty());
@@ -443,10 +435,10 @@ TEST_F(ConfiguratorTest, DryRunPrintsTheWritesAndChangesNothing) {
     EXPECT_NE(std::string::npos, run.out.find("\"OutputControl\"=dword:00000002")) << run.out;
     EXPECT_NE(std::string::npos, run.out.find("Device Parameters]")) << run.out;
     // Help for every command, usage errors with exit 2.
-    EXPECT_EQ(0, Ztcfg({"--help"}).code);
-    EXPECT_NE(std::string::npos, Ztcfg({"set", "--help"}).out.find("nine-bit-address=0x00..0xFF"));
-    EXPECT_EQ(2, Ztcfg({"list", "--dry-run"}).code);
-    EXPECT_EQ(2, Ztcfg({"set", IdOf(*board)}).code);
+    EXPECT_EQ(0, tb::RunConfigurator({"--help"}).code);
+    EXPECT_NE(std::string::npos, tb::RunConfigurator({"set", "--help"}).out.find("nine-bit-address=0x00..0xFF"));
+    EXPECT_EQ(2, tb::RunConfigurator({"list", "--dry-run"}).code);
+    EXPECT_EQ(2, tb::RunConfigurator({"set", IdOf(*board)}).code);
 }
 
 }  // namespace

@@ -5,8 +5,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include <fstream>
-
 #include "page_fixture.h"
 #include "testbed_support.h"
 
@@ -17,15 +15,12 @@ using DriftAndDscTest = PageTest;
 
 const std::vector<std::string> Roots = {"SYSTEM\\CurrentControlSet\\Enum", tb::SerialCommPath, tb::PortsKeyPath};
 
-std::string Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-void Write(const std::string& path, const std::string& content) { std::ofstream(path, std::ios::binary) << content; }
+using tbt::ReadFile;
+using tbt::WriteFile;
 
 // A run with `input` on standard input, as DSC passes the desired state.
 tb::ConfiguratorRun WithInput(const std::vector<std::string>& arguments, const std::string& input) {
-    Write("dsc-input.json", input);
+    WriteFile("dsc-input.json", input);
     const HANDLE file = CreateFileA("dsc-input.json", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     const HANDLE saved = GetStdHandle(STD_INPUT_HANDLE);
     SetStdHandle(STD_INPUT_HANDLE, file);
@@ -93,10 +88,10 @@ TEST_F(DriftAndDscTest, VerifyProfileNamesEachDifferenceWritesNothingAndImportCl
     EXPECT_EQ(0, run.code) << run.err;
     EXPECT_EQ("board " + id + " matches " + profile + "\n", run.out);
     // Written by hand as import accepts it: another case, the I/O address without its range.
-    Json byHand = Json::parse(Read(profile));
+    Json byHand = Json::parse(ReadFile(profile));
     byHand["rows"][0]["mode"] = "echo";
     byHand["ports"][1]["ioAddress"] = "COM3";
-    Write("drift-hand.json", byHand.dump());
+    WriteFile("drift-hand.json", byHand.dump());
     run = tb::RunConfigurator({"verify", "--profile", "drift-hand.json"});
     EXPECT_EQ(0, run.code) << run.out;
     DeleteFileA("drift-hand.json");
@@ -122,13 +117,13 @@ TEST_F(DriftAndDscTest, VerifyProfileNamesEachDifferenceWritesNothingAndImportCl
     EXPECT_TRUE(tb::DiffRegistry(before, tb::SnapshotRegistry(Roots)).empty());
 
     // Refused: a row the board lacks, another type code, a missing file.
-    const std::string text = Read(profile);
+    const std::string text = ReadFile(profile);
     std::string otherRow = text, otherType = text;
     otherRow.replace(otherRow.find("\"row\": 1"), 8, "\"row\": 32");
     otherType.replace(otherType.find("0x20100000"), 10, "0x45080000");
     for (const auto& [content, said] : {std::pair{otherRow, "/rows/0: the board has no row 32"},
                                         std::pair{otherType, "no board of type 0x45080000"}}) {
-        Write("drift-bad.json", content);
+        WriteFile("drift-bad.json", content);
         run = tb::RunConfigurator({"verify", "--profile", "drift-bad.json"});
         EXPECT_EQ(2, run.code);
         EXPECT_NE(std::string::npos, run.err.find(said)) << run.err;
@@ -143,7 +138,7 @@ TEST_F(DriftAndDscTest, VerifyProfileNamesEachDifferenceWritesNothingAndImportCl
 }
 
 TEST_F(DriftAndDscTest, DscOperationsFollowTheManifestAndAgreeWithVerifyAndImport) {
-    const Json manifest = Json::parse(Read("ztcfg.dsc.resource.json"), nullptr, false);
+    const Json manifest = Json::parse(ReadFile("ztcfg.dsc.resource.json"), nullptr, false);
     ASSERT_TRUE(manifest.is_object());
     EXPECT_EQ("https://aka.ms/dsc/schemas/v3/bundled/resource/manifest.json", manifest["$schema"]);
     for (const char* operation : {"get", "set", "test", "export"}) {
@@ -192,7 +187,7 @@ TEST_F(DriftAndDscTest, DscOperationsFollowTheManifestAndAgreeWithVerifyAndImpor
     EXPECT_EQ(Json::array({"rows", "firstComNumber"}), lines[1]);
     Json file = desired;
     file.erase("instanceId");
-    Write("dsc-profile.json", file.dump());
+    WriteFile("dsc-profile.json", file.dump());
     EXPECT_EQ(1, tb::RunConfigurator({"verify", "--profile", "dsc-profile.json"}).code);
 
     // set: through import's path; standard output holds only the two lines.

@@ -3,8 +3,6 @@
 // .reg fragment a dry run prints imports with regedit.
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "page_fixture.h"
 #include "testbed_support.h"
 
@@ -14,7 +12,7 @@ using HostileInputTest = PageTest;
 
 const std::vector<std::string> Roots = {"SYSTEM\\CurrentControlSet\\Enum", tb::SerialCommPath, tb::PortsKeyPath};
 
-void Write(const std::string& path, const std::string& content) { std::ofstream(path, std::ios::binary) << content; }
+using tbt::WriteFile;
 
 // A valid profile of the 4-port board with `row` as its first row entry and `tail` after "rows".
 std::string Profile(const std::string& row, const std::string& tail = "") {
@@ -70,7 +68,7 @@ TEST_F(HostileInputTest, HostileProfilesAndArgumentsAreRefusedWithThePlaceNamedA
     const tb::RegistrySnapshot before = tb::SnapshotRegistry(Roots);
     for (const Hostile& hostile : cases) {
         SCOPED_TRACE(hostile.said);
-        if (!hostile.profile.empty()) Write(file, hostile.profile);
+        if (!hostile.profile.empty()) WriteFile(file, hostile.profile);
         const tb::ConfiguratorRun run = tb::RunConfigurator(hostile.arguments);
         EXPECT_EQ(2, run.code);
         EXPECT_NE(std::string::npos, run.err.find(hostile.said)) << run.err.substr(0, 300);
@@ -107,7 +105,7 @@ testing::AssertionResult ImportsWithRegedit(const std::string& fragment) {
         moved.replace(at, machine.size(), "[HKEY_CURRENT_USER\\" + scratch + "\\");
     }
     const std::string path = "fragment-check.reg";
-    Write(path, moved);
+    WriteFile(path, moved);
     char command[MAX_PATH] = "regedit.exe /s fragment-check.reg";
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
@@ -163,11 +161,9 @@ TEST_F(HostileInputTest, EveryDryRunFragmentImportsWithRegedit) {
     const std::string id = tb::InstanceId(board->node);
     const std::string file = "fragment-profile.json";
     ASSERT_EQ(0, tb::RunConfigurator({"export", id, "--out", file}).code);
-    std::ifstream in(file);
-    std::string profile((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    in.close();
+    std::string profile = tbt::ReadFile(file);
     profile.insert(profile.rfind('}'), ", \"firstComNumber\": 40");
-    Write(file, profile);
+    WriteFile(file, profile);
     const std::vector<std::string> runs[] = {
         {"set", id, "port=1", "nine-bit=on", "sleep=on", "port=2", "io-address=COM3", "--dry-run"},
         {"remap", id, "--start", "40", "--dry-run"},

@@ -13,8 +13,6 @@ namespace {
 
 using InterruptedRenameTest = PageTest;
 
-tb::ConfiguratorRun Ztcfg(std::vector<std::string> arguments) { return tb::RunConfigurator(arguments); }
-
 constexpr int First = 24;
 constexpr int Ports = 8;
 const char* const Start = "31";  // port 1 takes COM31 from port 8: one exchange
@@ -70,13 +68,13 @@ std::string State(const Machine& machine) {
 // Verify, repair and verify after a stop; the description of what went wrong, or "".
 std::string RepairAfterStop(const Machine& machine, bool stopped) {
     tb::SetMutationBudget(-1);
-    tb::ConfiguratorRun run = Ztcfg({"verify", machine.id, "--json"});
+    tb::ConfiguratorRun run = tb::RunConfigurator({"verify", machine.id, "--json"});
     const nlohmann::json report = nlohmann::json::parse(run.out, nullptr, false);
     if (report.is_discarded()) return "verify printed no JSON: " + run.out;
     if (stopped && (run.code != 1 || report["summary"]["affected"].empty())) return "verify named no port: " + run.out;
-    run = Ztcfg({"repair", machine.id});
+    run = tb::RunConfigurator({"repair", machine.id});
     if (run.code != 0) return "repair: " + run.err;
-    run = Ztcfg({"verify", machine.id});
+    run = tb::RunConfigurator({"verify", machine.id});
     if (run.code != 0) return "verify after repair: " + run.out;
     if (tb::ReadString(tb::SerialCommPath, machine.modem.device.c_str()) != "COM40" || !tb::ComDbInUse(40) ||
         tb::DosNameTarget("COM40") != machine.modem.device) {
@@ -93,7 +91,7 @@ TEST_F(InterruptedRenameTest, RenamingStoppedAfterAnyWriteIsRepairedAndEndsAsAnU
     {
         Machine machine;
         tb::SetMutationBudget(-1);
-        ASSERT_EQ(0, Ztcfg({"remap", machine.id, "--start", Start}).code);
+        ASSERT_EQ(0, tb::RunConfigurator({"remap", machine.id, "--start", Start}).code);
         writes = tb::MutatingCalls();
         expected = State(machine);
     }
@@ -103,10 +101,10 @@ TEST_F(InterruptedRenameTest, RenamingStoppedAfterAnyWriteIsRepairedAndEndsAsAnU
         SCOPED_TRACE("stopped after write " + std::to_string(k) + " of " + std::to_string(writes));
         Machine machine;
         tb::SetMutationBudget(k);
-        Ztcfg({"remap", machine.id, "--start", Start});
+        tb::RunConfigurator({"remap", machine.id, "--start", Start});
         const std::string problem = RepairAfterStop(machine, State(machine) != expected);
         EXPECT_EQ("", problem);
-        EXPECT_EQ(0, Ztcfg({"remap", machine.id, "--start", Start}).code);
+        EXPECT_EQ(0, tb::RunConfigurator({"remap", machine.id, "--start", Start}).code);
         EXPECT_EQ(expected, State(machine));
         if (problem.empty() && expected == State(machine)) ++passed;
     }
@@ -120,7 +118,7 @@ TEST_F(InterruptedRenameTest, RepairStoppedAfterAnyWriteIsFinishedByTheNextRepai
     {
         Machine machine;
         tb::SetMutationBudget(-1);
-        ASSERT_EQ(0, Ztcfg({"remap", machine.id, "--start", Start}).code);
+        ASSERT_EQ(0, tb::RunConfigurator({"remap", machine.id, "--start", Start}).code);
         stopAt = tb::MutatingCalls() / 2;  // inside the exchange's second half
         expected = State(machine);
     }
@@ -129,9 +127,9 @@ TEST_F(InterruptedRenameTest, RepairStoppedAfterAnyWriteIsFinishedByTheNextRepai
         SCOPED_TRACE("repair stopped after write " + std::to_string(j));
         Machine machine;
         tb::SetMutationBudget(stopAt);
-        Ztcfg({"remap", machine.id, "--start", Start});
+        tb::RunConfigurator({"remap", machine.id, "--start", Start});
         tb::SetMutationBudget(repairWrites == 0 ? -1 : j);
-        Ztcfg({"repair", machine.id});
+        tb::RunConfigurator({"repair", machine.id});
         if (repairWrites == 0) {
             repairWrites = tb::MutatingCalls();
             ASSERT_GT(repairWrites, 1);
@@ -140,7 +138,7 @@ TEST_F(InterruptedRenameTest, RepairStoppedAfterAnyWriteIsFinishedByTheNextRepai
         }
         // Its last write deletes a subkey of the journal's name that is not there.
         EXPECT_EQ("", RepairAfterStop(machine, j < repairWrites - 1));
-        EXPECT_EQ(0, Ztcfg({"remap", machine.id, "--start", Start}).code);
+        EXPECT_EQ(0, tb::RunConfigurator({"remap", machine.id, "--start", Start}).code);
         EXPECT_EQ(expected, State(machine));
     }
     std::printf("repair: %d stop points\n", repairWrites);

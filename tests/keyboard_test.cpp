@@ -17,8 +17,6 @@ namespace {
 
 using KeyboardTest = PageTest;
 
-constexpr int ApplyButton = 0x3021;  // the property sheet's Apply button
-
 constexpr DWORD ThirtyTwoPort = 0x4D320000;
 constexpr DWORD FourPortPanel = 0x4D040091;
 constexpr DWORD EightPort = 0x45080000;
@@ -28,22 +26,7 @@ constexpr DWORD TwoSerialOneParallel = 0x20100000;
 constexpr DWORD OneSerialOneParallel = 0x10100000;
 constexpr DWORD ParallelOnly = 0x50010000;
 
-// One port's line settings; hwPortType 3 lets the user choose the interface.
-tb::PortValues Port(DWORD portType, DWORD portMode, DWORD outputControl, DWORD uartType = 1, DWORD hwPortType = 2) {
-    return {{{"PortType", portType},
-             {"HwPortType", hwPortType},
-             {"UartType", uartType},
-             {"PortMode", portMode},
-             {"OutputControl", outputControl},
-             {"RxFifo", 8},
-             {"TxFifo", 14},
-             {"RxFifo_10", 8},
-             {"TxFifo_10", 1},
-             {"Mode_55x", 0},
-             {"HwAutoToggle_FlowControl_10", 0x10}},
-            {}};
-}
-const tb::PortValues Rs485Untoggled = Port(2, 0, 0);
+const tb::PortValues Rs485Untoggled = LinePort(2, 0, 0);
 
 // A key pressed while the focused control has the focus, handed to IsDialogMessage of
 // its top-level window (the property sheet or the modal dialog).
@@ -115,10 +98,7 @@ std::string Ids(const std::vector<int>& ids) {
     OpenedPage opened;
     ::testing::AssertionResult open = OpenPage(spec, &opened);
     if (!open) return open;
-    tb::QueueDialogAction(std::move(inside));
-    const std::string refused = tb::Click(opened.page, button);
-    if (!refused.empty()) return ::testing::AssertionFailure() << refused;
-    if (tb::PendingDialogActions() != 0) return ::testing::AssertionFailure() << "no dialog opened";
+    if (auto ran = tbt::RunDialog(opened.page, button, std::move(inside)); !ran) return ran;
     return tbt::PressCancel(opened.sheet);
 }
 
@@ -139,7 +119,7 @@ tb::BoardSpec Spec(DWORD type, int ports, tb::PortValues common = {}) {
 // with SW, and a 16C550 port whose interface the user chooses.
 tb::BoardSpec MixedPanel() {
     tb::BoardSpec spec = Spec(FourPortPanel, 4);
-    spec.perPort = {{0, Port(0, 0, 0)}, {1, Port(1, 1, 2)}, {2, Port(2, 1, 1)}, {3, Port(2, 0, 1, 0, 3)}};
+    spec.perPort = {{0, LinePort(0, 0, 0)}, {1, LinePort(1, 1, 2)}, {2, LinePort(2, 1, 1)}, {3, LinePort(2, 0, 1, 0, 3)}};
     return spec;
 }
 
@@ -155,16 +135,16 @@ TEST_F(KeyboardTest, PanelPageTabsRowByRowAcrossItsColumns) {
 
 TEST_F(KeyboardTest, StandardPageTabsItsButtonsThenTheRow) {
     EXPECT_TRUE(PageTabsThrough(Spec(EightPort, 8, Rs485Untoggled), {1120, 1030, 1031, 1100, 1216}));
-    EXPECT_TRUE(PageTabsThrough(Spec(EightPort, 8, Port(1, 1, 2)), {1120, 1030, 1031, 1100, 1217}));
+    EXPECT_TRUE(PageTabsThrough(Spec(EightPort, 8, LinePort(1, 1, 2)), {1120, 1030, 1031, 1100, 1217}));
     // A chosen interface: the interface box joins, the fixed indicator never takes the focus.
-    EXPECT_TRUE(PageTabsThrough(Spec(EightPort, 8, Port(1, 0, 0, 0, 3)), {1120, 1030, 1031, 1080, 1100}));
+    EXPECT_TRUE(PageTabsThrough(Spec(EightPort, 8, LinePort(1, 0, 0, 0, 3)), {1120, 1030, 1031, 1080, 1100}));
     EXPECT_TRUE(PageTabsThrough(Spec(TwoPort, 2, Rs485Untoggled), {1120, 1030, 1031, 1100, 1216}));
 }
 
 TEST_F(KeyboardTest, LegacyPageTabsItsButtonsRowByRowThenTheRow) {
-    EXPECT_TRUE(PageTabsThrough(Spec(TwoSerialOneParallel, 3, Port(0, 0, 0, 2)),
+    EXPECT_TRUE(PageTabsThrough(Spec(TwoSerialOneParallel, 3, LinePort(0, 0, 0, 2)),
                                 {1121, 1140, 1146, 1147, 1030, 1031}));
-    EXPECT_TRUE(PageTabsThrough(Spec(TwoSerial, 2, Port(2, 0, 0, 2)),
+    EXPECT_TRUE(PageTabsThrough(Spec(TwoSerial, 2, LinePort(2, 0, 0, 2)),
                                 {1121, 1140, 1146, 1147, 1030, 1031, 1100, 1216}));
     // A parallel port has only its I/O address and the board information tool.
     EXPECT_TRUE(PageTabsThrough(Spec(ParallelOnly, 1), {1140, 1031}));
@@ -215,11 +195,11 @@ TEST_F(KeyboardTest, ArrowKeysMoveWithinEachPairOnly) {
 // notification for a command): on a board whose stored settings already follow the page's
 // rules that changes nothing. Opening the page once and pressing OK brings any board there.
 TEST_F(KeyboardTest, TabbingThroughThePageChangesNoSetting) {
-    tb::BoardSpec allEnable = Spec(EightPort, 8, Port(1, 1, 0));
+    tb::BoardSpec allEnable = Spec(EightPort, 8, LinePort(1, 1, 0));
     allEnable.perPort[0].dwords["ALL_Enable"] = 1;
     const tb::BoardSpec boards[] = {Spec(ThirtyTwoPort, 32, Rs485Untoggled), MixedPanel(),
-                                    Spec(EightPort, 8, Rs485Untoggled),      Spec(EightPort, 8, Port(1, 0, 0, 0, 3)),
-                                    allEnable,                               Spec(TwoSerial, 2, Port(2, 1, 2, 2))};
+                                    Spec(EightPort, 8, Rs485Untoggled),      Spec(EightPort, 8, LinePort(1, 0, 0, 0, 3)),
+                                    allEnable,                               Spec(TwoSerial, 2, LinePort(2, 1, 2, 2))};
     for (const tb::BoardSpec& spec : boards) {
         SCOPED_TRACE(testing::Message() << std::hex << *spec.deviceType);
         std::unique_ptr<tb::Board> board = tb::MakeBoard(spec);
@@ -256,7 +236,7 @@ TEST_F(KeyboardTest, AdvancedSettingsTabsOneSectionAfterTheOther) {
         EndDialog(dialog, IDCANCEL);
     }));
     // A 16C550 port has trigger levels only.
-    EXPECT_TRUE(DialogTabsThrough(Spec(EightPort, 8, Port(2, 1, 1, 0)), IDC_ADVANCED, {1158, 1159, IDOK, IDCANCEL}));
+    EXPECT_TRUE(DialogTabsThrough(Spec(EightPort, 8, LinePort(2, 1, 1, 0)), IDC_ADVANCED, {1158, 1159, IDOK, IDCANCEL}));
 }
 
 TEST_F(KeyboardTest, RemapDialogsTabSectionBySection) {
@@ -339,7 +319,7 @@ TEST_F(KeyboardTest, EnterAndEscEndEachDialogAsOkAndCancelDo) {
         int button;
         std::function<void(HWND)> change;
     } dialogs[] = {
-        {"advanced", Spec(EightPort, 2, Port(2, 1, 2)), IDC_ADVANCED, click(IDC_ADV_MODE_55X)},
+        {"advanced", Spec(EightPort, 2, LinePort(2, 1, 2)), IDC_ADVANCED, click(IDC_ADV_MODE_55X)},
         {"port name remap", remap, IDC_PORT_REMAP, select(IDC_REMAP_START, 129)},
         {"I/O address remap", tb::DemoBoardSpec(TwoSerialOneParallel), IDC_IO_REMAP, select(IDC_IO_LIST_FIRST, 3)},
         {"I/O address remap 1S1P", tb::DemoBoardSpec(OneSerialOneParallel), IDC_IO_REMAP,

@@ -31,6 +31,23 @@ inline ::testing::AssertionResult OpenPage(const tb::BoardSpec& spec, OpenedPage
     return ::testing::AssertionSuccess();
 }
 
+// One port's line settings; hwPortType 3 lets the user choose the interface.
+inline tb::PortValues LinePort(DWORD portType, DWORD portMode, DWORD outputControl, DWORD uartType = 1,
+                               DWORD hwPortType = 2) {
+    return {{{"PortType", portType},
+             {"HwPortType", hwPortType},
+             {"UartType", uartType},
+             {"PortMode", portMode},
+             {"OutputControl", outputControl},
+             {"RxFifo", 8},
+             {"TxFifo", 14},
+             {"RxFifo_10", 8},
+             {"TxFifo_10", 1},
+             {"Mode_55x", 0},
+             {"HwAutoToggle_FlowControl_10", 0x10}},
+            {}};
+}
+
 inline std::vector<std::string> MessageTexts() {
     std::vector<std::string> texts;
     for (const tb::MessageBoxRecord& box : tb::MessageBoxes()) texts.push_back(box.text);
@@ -48,6 +65,11 @@ class PageTest : public ::testing::Test {
     void TearDown() override { EXPECT_TRUE(tb::UnscriptedDialogs().empty()); }
 };
 
+constexpr int ApplyButton = 0x3021;  // the property sheet's Apply button
+
 constexpr const char* Msg6UnableToOpen =
     "6 Unable to open device registry\n\nPlease make sure to install device driver for all sub-port devices "
     "from the multiport adapter\nor uninstall current device driver and reinstall it.";
+constexpr const char* MsgPortNameUnreadable =
+    "Unable to query registry about port name\n\nPlease make sure to install device driver for all sub-port "
+    "devices from the multiport adapter\nor uninstall current device driver and reinstall it.";

@@ -2,12 +2,12 @@
 // control by control, the string table, the bitmaps and the version block.
 #include <gtest/gtest.h>
 
-#include <set>
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "resources/resource.h"
-#include "testbed.h"
+#include "testbed_support.h"
 
 namespace {
 
@@ -131,11 +131,10 @@ TEST(Resources, PageTemplatesHoldEveryControlAsSpecified) {
             EXPECT_EQ(c.enabled, IsWindowEnabled(control) != FALSE) << c.id;
         }
         for (int id : t.absent) EXPECT_EQ(nullptr, GetDlgItem(page, id)) << id;
-        std::set<std::string> captions;
-        for (HWND child = GetWindow(page, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-            if (GetDlgCtrlID(child) == 0xFFFF || GetDlgCtrlID(child) == -1) captions.insert(tb::WindowText(child));
+        const std::vector<std::string> unnamed = tbt::UnnamedTexts(page);
+        for (const std::string& caption : t.captions) {
+            EXPECT_NE(unnamed.end(), std::find(unnamed.begin(), unnamed.end(), caption)) << caption;
         }
-        for (const std::string& caption : t.captions) EXPECT_TRUE(captions.count(caption)) << caption;
         DestroyWindow(page);
     }
     DestroyWindow(parent);
@@ -171,13 +170,9 @@ TEST(Resources, AdvancedSettingsTemplate) {
     HWND dialog = CreateDialogParamA(module, MAKEINTRESOURCEA(IDD_ADVANCED), nullptr, QuietProc, 0);
     ASSERT_NE(nullptr, dialog);
     EXPECT_EQ("Advanced Settings...", tb::WindowText(dialog));
-    LOGFONTA font = {};
-    ASSERT_NE(0, GetObjectA(reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)), sizeof(font), &font));
+    const LOGFONTA font = tbt::DialogFont(dialog);
     EXPECT_STREQ("MS Shell Dlg", font.lfFaceName);
-    HDC screen = GetDC(nullptr);
-    EXPECT_EQ(-MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72), font.lfHeight);
-    ReleaseDC(nullptr, screen);
-    int named = 0;
+    EXPECT_EQ(tbt::EightPointHeight(), font.lfHeight);
     for (const Control& c : controls) {
         HWND control = GetDlgItem(dialog, c.id);
         ASSERT_NE(nullptr, control) << c.id;
@@ -186,16 +181,10 @@ TEST(Resources, AdvancedSettingsTemplate) {
         EXPECT_EQ(c.visible, (GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE) != 0) << c.id;
         EXPECT_EQ(c.enabled, IsWindowEnabled(control) != FALSE) << c.id;
     }
-    std::vector<std::string> captions;
-    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (GetDlgCtrlID(child) == 0xFFFF || GetDlgCtrlID(child) == -1) {
-            captions.push_back(tb::WindowText(child));
-        } else {
-            ++named;
-        }
-    }
-    EXPECT_EQ(std::vector<std::string>{"FIFO Size: "}, captions);
-    EXPECT_EQ(static_cast<int>(std::size(controls)), named);
+    int children = 0;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) ++children;
+    EXPECT_EQ(std::vector<std::string>{"FIFO Size: "}, tbt::UnnamedTexts(dialog));
+    EXPECT_EQ(static_cast<int>(std::size(controls)) + 1, children);
     DestroyWindow(dialog);
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "page_fixture.h"
+#include "testbed_support.h"
 
 namespace {
 
@@ -12,20 +13,7 @@ constexpr const char* SaveValues[] = {"PortMode", "OutputControl", "RxFifo",   "
                                       "RxFifo_10", "TxFifo_10",    "Mode_55x", "HwAutoToggle_FlowControl_10"};
 
 // A 16C1050 port whose interface is chosen by software, on RS-485 with software toggle.
-tb::PortValues Rs485Port(DWORD portMode = 0) {
-    return {{{"PortType", 2},
-             {"HwPortType", 3},
-             {"UartType", 1},
-             {"PortMode", portMode},
-             {"OutputControl", 1},
-             {"RxFifo", 8},
-             {"TxFifo", 14},
-             {"RxFifo_10", 8},
-             {"TxFifo_10", 1},
-             {"Mode_55x", 0},
-             {"HwAutoToggle_FlowControl_10", 0x10}},
-            {}};
-}
+tb::PortValues Rs485Port(DWORD portMode = 0) { return LinePort(2, portMode, 1, 1, 3); }
 
 TEST_F(SettingsTest, RoadOfOneChangeReachesEveryChildOfAStandardBoard) {
     tb::BoardSpec spec;
@@ -160,55 +148,8 @@ TEST_F(SettingsTest, ValuesOfAnyShapeLoadSafelyAndAreStoredAsDwords) {
     EXPECT_EQ(16u, opened.board->ChildDword(0, "RxFifo"));
     EXPECT_EQ(0x4F43u, opened.board->ChildDword(0, "TxFifo"));  // the low 16 bits of "COM"
     EXPECT_EQ(0u, opened.board->ChildDword(0, "TxFifo_10"));
-    EXPECT_EQ(1u, MessageTexts().size());  // the PortName that does not fit
+    EXPECT_EQ(std::vector<std::string>{MsgPortNameUnreadable}, MessageTexts());  // the PortName that does not fit
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), stored.values.at(key + "|PortType").type);  // not the page's to store
-}
-
-TEST_F(SettingsTest, InterfaceChoiceNeedsASelectableInterface) {
-    // HwPortType other than 3: the stored interface is kept whatever the slot holds.
-    {
-        tb::BoardSpec spec;
-        spec.deviceType = 0x45010000;
-        spec.common.dwords = {{"PortType", 1}, {"HwPortType", 1}, {"UartType", 1}};
-        OpenedPage opened;
-        ASSERT_TRUE(OpenPage(spec, &opened));
-        EXPECT_FALSE(tb::Enabled(opened.page, IDC_INTERFACE));
-        EXPECT_NE("", tb::SelectText(opened.page, IDC_INTERFACE, "RS232"));  // a user cannot choose
-        ASSERT_TRUE(tb::PressOk(opened.sheet));
-        EXPECT_EQ(1u, opened.board->ChildDword(0, "PortType"));
-    }
-    // HwPortType 3 on a 16C550 (the only UART whose interface the page offers): RS232
-    // switches the row off, RS485 enables it without touching the checks.
-    tb::BoardSpec spec;
-    spec.deviceType = 0x45010000;
-    spec.common = Rs485Port();
-    spec.common.dwords["UartType"] = 0;
-    OpenedPage opened;
-    ASSERT_TRUE(OpenPage(spec, &opened));
-    HWND page = opened.page;
-    EXPECT_EQ((std::vector<std::string>{"No Panel", "RS232", "RS422", "RS485", "UNKNOWN"}),
-              tb::ComboItems(page, IDC_INTERFACE));
-    ASSERT_EQ("", tb::SelectText(page, IDC_INTERFACE, "RS232"));
-    EXPECT_EQ(std::vector<std::string>{"N/A"}, tb::ComboItems(page, IDC_MODE));
-    EXPECT_FALSE(tb::Enabled(page, IDC_MODE));
-    EXPECT_FALSE(tb::Enabled(page, SwRadioId(0)));
-    EXPECT_FALSE(tb::Enabled(page, HwRadioId(0)));
-    EXPECT_FALSE(tb::Enabled(page, IDC_AUTO_TOGGLE_GROUP));
-    ASSERT_EQ("", tb::SelectText(page, IDC_INTERFACE, "UNKNOWN"));  // changes nothing
-    EXPECT_EQ(std::vector<std::string>{"N/A"}, tb::ComboItems(page, IDC_MODE));
-    ASSERT_EQ("", tb::SelectText(page, IDC_INTERFACE, "RS485"));
-    EXPECT_EQ((std::vector<std::string>{"None echo", "Echo"}), tb::ComboItems(page, IDC_MODE));
-    EXPECT_TRUE(tb::Enabled(page, IDC_MODE));
-    EXPECT_TRUE(tb::Enabled(page, SwRadioId(0)));
-    EXPECT_TRUE(tb::Enabled(page, HwRadioId(0)));
-    EXPECT_TRUE(tb::Checked(page, SwRadioId(0)));  // as loaded: the rules have not run again
-    ASSERT_EQ("", tb::SelectText(page, IDC_INTERFACE, "RS422"));
-    ASSERT_EQ("", tb::SelectText(page, IDC_MODE, "Multidrop"));
-    ASSERT_TRUE(tb::PressOk(opened.sheet));
-    EXPECT_EQ(1u, opened.board->ChildDword(0, "PortType"));
-    EXPECT_EQ(1u, opened.board->ChildDword(0, "PortMode"));
-    // RS232 had switched auto toggle off, so multidrop switches it to HW.
-    EXPECT_EQ(2u, opened.board->ChildDword(0, "OutputControl"));
 }
 
 TEST_F(SettingsTest, ShowsTheStoredChoicesOfEachRow) {
@@ -280,10 +221,18 @@ TEST_F(SettingsTest, NothingIsWrittenUnlessApplied) {
         ASSERT_TRUE(tb::PressCancel(opened.sheet));
         EXPECT_EQ(0u, opened.board->ChildDword(1, "PortMode"));
     }
-    // Apply, another change, then Cancel: everything is written at release.
+    // Apply enables with the first change of a choice, not on focus or a re-choice of what
+    // the row shows. Apply, another change, then Cancel: everything is written at release.
     OpenedPage opened;
     ASSERT_TRUE(OpenPage(spec, &opened));
-    ASSERT_EQ("", tb::SelectText(opened.page, IDC_MODE, "Echo"));
+    HWND page = opened.page;
+    SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_MODE, CBN_SETFOCUS), reinterpret_cast<LPARAM>(GetDlgItem(page, IDC_MODE)));
+    tb::Pump();
+    ASSERT_TRUE(tbt::SelectText(page, IDC_MODE, "None echo"));
+    ASSERT_TRUE(tbt::Click(page, SwRadioId(0)));
+    EXPECT_FALSE(tb::Enabled(opened.sheet.hwnd, ApplyButton));
+    ASSERT_TRUE(tbt::SelectText(page, IDC_MODE, "Echo"));
+    EXPECT_TRUE(tb::Enabled(opened.sheet.hwnd, ApplyButton));
     tb::PressApply(opened.sheet);
     EXPECT_EQ(0u, opened.board->ChildDword(1, "PortMode"));  // nothing before release
     ASSERT_EQ("", tb::Click(opened.page, HwRadioId(0)));
@@ -314,22 +263,6 @@ TEST_F(SettingsTest, UnreadableKeysAreReportedOnLoadAndStopTheSave) {
     EXPECT_EQ(nullptr, boxes[0].owner);
     EXPECT_EQ(1u, opened.board->ChildDword(0, "OutputControl"));
     EXPECT_EQ(0u, opened.board->ChildDword(2, "PortMode"));  // never reached
-}
-
-TEST_F(SettingsTest, PortNameThatDoesNotFitIsReportedButValuesAreWritten) {
-    tb::BoardSpec spec;
-    spec.deviceType = 0x45010000;
-    spec.common = Rs485Port(1);
-    spec.common.strings["PortName"] = "COM123456789";  // 13 bytes with its terminator
-    OpenedPage opened;
-    ASSERT_TRUE(OpenPage(spec, &opened));
-    ASSERT_TRUE(tb::PressOk(opened.sheet));
-    EXPECT_EQ(std::vector<std::string>{"Unable to query registry about port name\n\nPlease make sure to install device "
-                                       "driver for all sub-port devices from the multiport adapter\nor uninstall "
-                                       "current device driver and reinstall it."},
-              MessageTexts());
-    EXPECT_EQ(0x10u, opened.board->ChildDword(0, "HwAutoToggle_FlowControl_10"));
-    EXPECT_EQ(1u, opened.board->ChildDword(0, "PortMode"));
 }
 
 TEST_F(SettingsTest, SetDeviceInfoStoresTheNameAndStartsTheTool) {

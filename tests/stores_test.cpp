@@ -5,8 +5,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include <fstream>
-
 #include "page_fixture.h"
 #include "standins.h"
 #include "testbed_support.h"
@@ -15,7 +13,6 @@ namespace {
 
 using StoresTest = PageTest;
 
-tb::ConfiguratorRun Ztcfg(std::vector<std::string> arguments) { return tb::RunConfigurator(arguments); }
 std::string IdOf(const tb::Board& board) { return tb::InstanceId(board.node); }
 
 std::string LastLine(const std::string& text) {
@@ -39,7 +36,7 @@ TEST_F(StoresTest, VerifyNamesEachDisagreementAndRepairMakesTheStoresAgree) {
     ASSERT_TRUE(board);
     const std::string id = IdOf(*board);
 
-    tb::ConfiguratorRun run = Ztcfg({"verify", id, "--json"});
+    tb::ConfiguratorRun run = tb::RunConfigurator({"verify", id, "--json"});
     EXPECT_EQ(0, run.code) << run.out;
     EXPECT_EQ("", run.err);
     nlohmann::json document = nlohmann::json::parse(run.out, nullptr, false);
@@ -59,7 +56,7 @@ TEST_F(StoresTest, VerifyNamesEachDisagreementAndRepairMakesTheStoresAgree) {
     ASSERT_TRUE(tb::DeleteValue(tb::PortsKeyPath, "COM44:"));     // port 5
     tb::SetComDbInUse(60, true);                                  // a ghost
 
-    run = Ztcfg({"verify", "--json"});
+    run = tb::RunConfigurator({"verify", "--json"});
     EXPECT_EQ(1, run.code);
     EXPECT_EQ("", run.err);
     document = nlohmann::json::parse(run.out, nullptr, false);
@@ -79,13 +76,13 @@ TEST_F(StoresTest, VerifyNamesEachDisagreementAndRepairMakesTheStoresAgree) {
     }
     EXPECT_NE(document["ghosts"].end(), std::find(document["ghosts"].begin(), document["ghosts"].end(), "COM60"));
     // The text form names what the stores hold.
-    run = Ztcfg({"verify", id});
+    run = tb::RunConfigurator({"verify", id});
     EXPECT_NE(std::string::npos, run.out.find("device map entry of " + objects[1] + " is COM47")) << run.out;
     EXPECT_NE(std::string::npos, run.out.find("DOS name COM45 also leads to " + objects[0])) << run.out;
 
     // A dry run changes nothing and prints what regedit would import.
     const tb::RegistrySnapshot snapshot = tb::SnapshotRegistry({"SYSTEM\\CurrentControlSet", tb::SerialCommPath, tb::PortsKeyPath});
-    run = Ztcfg({"repair", id, "--dry-run"});
+    run = tb::RunConfigurator({"repair", id, "--dry-run"});
     EXPECT_EQ(0, run.code) << run.err;
     EXPECT_EQ(0u, run.out.find("Windows Registry Editor Version 5.00\n")) << run.out;
     EXPECT_NE(std::string::npos, run.out.find("would release COM45 COM47")) << run.out;
@@ -94,7 +91,7 @@ TEST_F(StoresTest, VerifyNamesEachDisagreementAndRepairMakesTheStoresAgree) {
     EXPECT_EQ(std::optional<std::string>(objects[0]), tb::DosNameTarget("COM45"));
     // Imported with regedit, the fragment sets what the registry holds of the repair.
     {
-        std::ofstream("repair-plan.reg", std::ios::binary) << run.out;
+        tbt::WriteFile("repair-plan.reg", run.out);
         STARTUPINFOA startup{sizeof(startup)};
         PROCESS_INFORMATION process{};
         char command[] = "regedit.exe /S repair-plan.reg";
@@ -108,9 +105,9 @@ TEST_F(StoresTest, VerifyNamesEachDisagreementAndRepairMakesTheStoresAgree) {
     EXPECT_EQ("Multiport Serial Port(COM43), [0-1] ", board->ChildFriendlyName(3));
     EXPECT_EQ("9600,n,8,1", tb::ReadString(tb::PortsKeyPath, "COM44:"));
 
-    run = Ztcfg({"repair", id});
+    run = tb::RunConfigurator({"repair", id});
     EXPECT_EQ(0, run.code) << run.err;
-    EXPECT_EQ(0, Ztcfg({"verify", id}).code);
+    EXPECT_EQ(0, tb::RunConfigurator({"verify", id}).code);
     EXPECT_EQ(std::optional<std::string>(objects[0]), tb::DosNameTarget("COM40"));
     EXPECT_FALSE(tb::DosNameTarget("COM45"));
     EXPECT_FALSE(tb::ComDbInUse(45));
@@ -121,9 +118,9 @@ TEST_F(StoresTest, VerifyNamesEachDisagreementAndRepairMakesTheStoresAgree) {
     EXPECT_EQ("19200,e,7,1", tb::ReadString(tb::PortsKeyPath, "COM43:"));
     EXPECT_TRUE(tb::ComDbInUse(60));  // only --ghosts frees it
 
-    EXPECT_EQ(2, Ztcfg({"repair", id, "--ghosts"}).code);
-    EXPECT_EQ(0, Ztcfg({"repair", "--ghosts"}).code);
-    run = Ztcfg({"verify"});
+    EXPECT_EQ(2, tb::RunConfigurator({"repair", id, "--ghosts"}).code);
+    EXPECT_EQ(0, tb::RunConfigurator({"repair", "--ghosts"}).code);
+    run = tb::RunConfigurator({"verify"});
     EXPECT_EQ(std::string::npos, run.out.find("ghost")) << run.out;
     EXPECT_FALSE(tb::ComDbInUse(60));
     EXPECT_FALSE(tb::ComDbInUse(47));
@@ -140,10 +137,10 @@ TEST_F(StoresTest, RepairLeavesANameAnotherDeviceHoldsAlone) {
     tb::SetComDbInUse(72, false);
     const tb::RegistrySnapshot snapshot = tb::SnapshotRegistry({tb::SerialCommPath});
 
-    tb::ConfiguratorRun run = Ztcfg({"verify", IdOf(*board)});
+    tb::ConfiguratorRun run = tb::RunConfigurator({"verify", IdOf(*board)});
     EXPECT_EQ(1, run.code);
     EXPECT_NE(std::string::npos, run.out.find("COM71 is also held by " + other.device)) << run.out;
-    run = Ztcfg({"repair", IdOf(*board)});
+    run = tb::RunConfigurator({"repair", IdOf(*board)});
     EXPECT_EQ(1, run.code);
     EXPECT_NE(std::string::npos, run.err.find("port 2 COM71: not repaired: another device holds the name")) << run.err;
     EXPECT_TRUE(tb::ComDbInUse(72));

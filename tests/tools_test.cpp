@@ -1,5 +1,5 @@
-// The demo's boards, its .reg report of what a change wrote, the sheet's Apply
-// button through the real page under Wine, and the benchmark's counted lookups.
+// The demo's boards, its .reg report of what a change wrote, and the benchmark's
+// counted lookups.
 #include <gtest/gtest.h>
 
 #include "page_fixture.h"
@@ -12,8 +12,6 @@ namespace {
 
 using DemoTest = PageTest;
 namespace sa = tb::standin;
-
-constexpr int ApplyButton = 0x3021;  // the property sheet's Apply button
 
 // Every board of the catalogue, as the demo builds it, opens its page without a message.
 TEST_F(DemoTest, EveryCatalogueBoardOpensItsPageWithoutMessages) {
@@ -85,42 +83,6 @@ TEST_F(DemoTest, RegDiffNamesExactlyTheChangedValues) {
     EXPECT_EQ("\"ComDB\"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,\\\n"
               "  16,17,18,19",
               tb::RegLine("ComDB", &comDb));
-}
-
-// Apply enables with the first change of a row's choice, not on focus or a re-choice of the
-// same item, and keeps its meaning: the record is saved when the page is released.
-TEST_F(DemoTest, ApplyEnablesAfterAChangeAndNotBefore) {
-    struct Case {
-        DWORD type;
-        int modeBox;
-        int row;
-    };
-    for (const Case& c : {Case{0x45040000, IDC_MODE, 0}, Case{0x4D040091, IDC_MODE_FIRST + 3, 3}}) {
-        SCOPED_TRACE(testing::Message() << std::hex << c.type);
-        tb::BoardSpec spec = tb::DemoBoardSpec(c.type);
-        spec.firstComNumber = 250;
-        OpenedPage opened;
-        ASSERT_TRUE(OpenPage(spec, &opened));
-        HWND page = opened.page;
-        HWND sheet = opened.sheet.hwnd;
-        EXPECT_FALSE(tb::Enabled(sheet, ApplyButton));
-
-        // Row 0 is RS-485 no echo with SW on the one-row board; row 3 of the panel board is RS-485 echo, HW.
-        const std::string current = tb::ComboItems(page, c.modeBox).at(tb::ComboSelection(page, c.modeBox));
-        SendMessageA(page, WM_COMMAND, MAKEWPARAM(c.modeBox, CBN_SETFOCUS),
-                     reinterpret_cast<LPARAM>(GetDlgItem(page, c.modeBox)));
-        tb::Pump();
-        EXPECT_FALSE(tb::Enabled(sheet, ApplyButton));
-        ASSERT_TRUE(tbt::SelectText(page, c.modeBox, current.c_str()));
-        ASSERT_TRUE(tbt::Click(page, c.row == 0 ? SwRadioId(c.row) : HwRadioId(c.row)));
-        EXPECT_FALSE(tb::Enabled(sheet, ApplyButton));
-
-        ASSERT_TRUE(tbt::SelectText(page, c.modeBox, current == "Echo" ? "None echo" : "Echo"));
-        EXPECT_TRUE(tb::Enabled(sheet, ApplyButton));
-        tb::PressApply(opened.sheet);
-        ASSERT_TRUE(tbt::PressCancel(opened.sheet));
-        EXPECT_EQ(current == "Echo" ? 0u : 1u, opened.board->ChildDword(c.row, "PortMode"));
-    }
 }
 
 TEST(DeviceSets, ListWalkingLookupsFindTheSameElementsAndAreCounted) {

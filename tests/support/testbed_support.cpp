@@ -1,5 +1,7 @@
 #include "testbed_support.h"
 
+#include <fstream>
+
 namespace tbt {
 namespace {
 
@@ -24,5 +26,40 @@ namespace {
 }
 ::testing::AssertionResult PressOk(tb::Sheet& sheet) { return Closed(tb::PressOk(sheet), "OK"); }
 ::testing::AssertionResult PressCancel(tb::Sheet& sheet) { return Closed(tb::PressCancel(sheet), "Cancel"); }
+
+::testing::AssertionResult RunDialog(HWND page, int button, std::function<void(HWND)> inside) {
+    tb::QueueDialogAction(std::move(inside));
+    const std::string refused = tb::Click(page, button);
+    if (!refused.empty()) return ::testing::AssertionFailure() << "page button " << button << ": " << refused;
+    if (tb::PendingDialogActions() != 0) return ::testing::AssertionFailure() << "no dialog opened from " << button;
+    return ::testing::AssertionSuccess();
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+void WriteFile(const std::string& path, const std::string& content) { std::ofstream(path, std::ios::binary) << content; }
+
+std::vector<std::string> UnnamedTexts(HWND dialog) {
+    std::vector<std::string> texts;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (GetDlgCtrlID(child) == 0xFFFF || GetDlgCtrlID(child) == -1) texts.push_back(tb::WindowText(child));
+    }
+    return texts;
+}
+
+LOGFONTA DialogFont(HWND dialog) {
+    LOGFONTA font{};
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)), sizeof(font), &font);
+    return font;
+}
+
+int EightPointHeight() {
+    HDC screen = GetDC(nullptr);
+    const int height = -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ReleaseDC(nullptr, screen);
+    return height;
+}
 
 }  // namespace tbt

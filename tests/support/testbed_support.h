@@ -3,6 +3,10 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+#include <vector>
+
 #include "testbed.h"
 
 namespace tbt {
@@ -13,5 +17,18 @@ namespace tbt {
 // The sheet closed (and was destroyed, releasing its pages).
 ::testing::AssertionResult PressOk(tb::Sheet& sheet);
 ::testing::AssertionResult PressCancel(tb::Sheet& sheet);
+// Clicks `button` of `page` and lets `inside` work on the dialog it opens; `inside`
+// must end the dialog.
+::testing::AssertionResult RunDialog(HWND page, int button, std::function<void(HWND)> inside);
+
+// A file's bytes, and a file made of `content`.
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& content);
+
+// The texts of a dialog's controls without an id, in the order of its template.
+std::vector<std::string> UnnamedTexts(HWND dialog);
+// The dialog's font, and the height an 8-point font has on this screen.
+LOGFONTA DialogFont(HWND dialog);
+int EightPointHeight();
 
 }  // namespace tbt
