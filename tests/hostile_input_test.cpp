@@ -43,6 +43,8 @@ TEST_F(HostileInputTest, HostileProfilesAndArgumentsAreRefusedWithThePlaceNamedA
         {Profile("{\"row\": \"1\"}"), import, "/rows/0/row"},
         {Profile("{\"row\": 1}, {\"row\": 1, \"mode\": \"Echo\"}"), import, "/rows/1/row: row 1 is given twice"},
         {Profile("{\"row\": 1}", ", \"firstComNumber\": 4294967301"), import, "/firstComNumber: 4294967301 is not a COM"},
+        {Profile("{\"row\": 1}", ", \"firstComNumber\": \"60\""), import, "/firstComNumber: \"60\" is not a COM"},
+        {Profile("{\"row\": 1}", ", \"firstComNumber\": 60.0"), import, "/firstComNumber: 60.0 is not a COM"},
         {Profile("{\"row\": 1}", ", \"firstComNumber\": 60, \"firstComNumber\": 70"), import,
          "/firstComNumber: the key \"firstComNumber\" is given twice"},
         {Profile("{\"row\": 1, \"mode\": \"Echo\", \"mode\": \"Multidrop\"}"), import, "/rows/0/mode: the key"},
