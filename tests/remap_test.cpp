@@ -79,12 +79,7 @@ DWORD ChildInstallFlags(const tb::Board& board, int child) {
 }
 
 tb::BoardSpec ComPorts(int ports, int first, DWORD type = 0x45040000) {
-    tb::BoardSpec spec;
-    spec.deviceType = type;
-    spec.ports = ports;
-    spec.firstComNumber = first;
-    spec.comNames = true;
-    return spec;
+    return {.deviceType = type, .ports = ports, .firstComNumber = first, .comNames = true};
 }
 
 }  // namespace
