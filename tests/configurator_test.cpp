@@ -13,8 +13,6 @@ namespace {
 
 using ConfiguratorTest = PageTest;
 
-std::string IdOf(const tb::Board& board) { return tb::InstanceId(board.node); }
-
 std::vector<std::string> KeysOf(const tb::Board& board) {
     std::vector<std::string> keys = {board.BoardKey()};
     for (size_t child = 0; child < board.children.size(); ++child) keys.push_back(board.ChildKey(static_cast<int>(child)));

@@ -13,8 +13,6 @@ namespace {
 
 using StoresTest = PageTest;
 
-std::string IdOf(const tb::Board& board) { return tb::InstanceId(board.node); }
-
 std::string LastLine(const std::string& text) {
     const size_t end = text.find_last_not_of('\n');
     const size_t start = text.rfind('\n', end);
