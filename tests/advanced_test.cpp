@@ -30,9 +30,7 @@ tb::PortValues Port(DWORD uartType, DWORD portType = 2, DWORD portMode = 1, DWOR
 // alone (without it they clear them on a port whose auto toggle is off), but
 // they switch the auto toggle of an RS-422 multidrop or RS-485 port on.
 tb::BoardSpec OnePortBoard(const tb::PortValues& port, bool allEnable = false) {
-    tb::BoardSpec spec;
-    spec.deviceType = 0x45010000;
-    spec.common = port;
+    tb::BoardSpec spec{.deviceType = 0x45010000, .common = port};
     if (allEnable) spec.perPort[0].dwords["ALL_Enable"] = 1;
     return spec;
 }
@@ -206,10 +204,7 @@ TEST_F(AdvancedTest, CancelKeepsTheChangesForTheNextPageSave) {
 TEST_F(AdvancedTest, SaveWritesEveryChildFromItsSlot) {
     {
         // A standard board: slot 0 into every child; PortType is never written.
-        tb::BoardSpec spec;
-        spec.deviceType = 0x45040000;
-        spec.ports = 4;
-        spec.common = Port(1);
+        tb::BoardSpec spec{.deviceType = 0x45040000, .ports = 4, .common = Port(1)};
         spec.common.dwords.insert({{"HwPortType", 3}, {"RxFifo", 4}, {"TxFifo_10", 100}, {"RxFifo_10", 100}});
         spec.perPort[3].dwords = {{"PortType", 0}, {"PortMode", 0}, {"RxFifo", 14}, {"TxFifo_10", 8}};
         OpenedPage opened;
@@ -230,10 +225,7 @@ TEST_F(AdvancedTest, SaveWritesEveryChildFromItsSlot) {
     }
     {
         // A 32-port board: slot k into children 8k to 8k+7, from whichever row's button.
-        tb::BoardSpec spec;
-        spec.deviceType = 0x4D320000;
-        spec.ports = 32;
-        spec.common = Port(1);
+        tb::BoardSpec spec{.deviceType = 0x4D320000, .ports = 32, .common = Port(1)};
         spec.common.dwords["TxFifo_10"] = 100;
         for (int child = 0; child < 32; child += 8) spec.perPort[child].dwords["RxFifo"] = 100 + child;
         OpenedPage opened;
@@ -255,10 +247,7 @@ TEST_F(AdvancedTest, SaveWritesEveryChildFromItsSlot) {
     const struct {
         DWORD rx, tx, storedRx, storedTx;
     } levels[] = {{100, 255, 96, 248}, {1, 256, 0, 256}, {0, 2047, 0, 1}, {2048, 8, 0, 8}};
-    tb::BoardSpec spec;
-    spec.deviceType = 0x45A40000;
-    spec.ports = 4;
-    spec.common = Port(0);
+    tb::BoardSpec spec{.deviceType = 0x45A40000, .ports = 4, .common = Port(0)};
     for (int child = 0; child < 4; ++child) {
         spec.perPort[child].dwords = {{"RxFifo_10", levels[child].rx}, {"TxFifo_10", levels[child].tx}};
     }
@@ -276,10 +265,7 @@ TEST_F(AdvancedTest, SaveWritesEveryChildFromItsSlot) {
 
 TEST_F(AdvancedTest, SaveStopsAtAChildItCannotOpen) {
     // A legacy-I/O board, whose page has the row's button 1121 only.
-    tb::BoardSpec spec;
-    spec.deviceType = 0x40000000;
-    spec.ports = 4;
-    spec.common = Port(1, 2, 0);
+    tb::BoardSpec spec{.deviceType = 0x40000000, .ports = 4, .common = Port(1, 2, 0)};
     spec.perPort[0].dwords["PortMode"] = 1;
     spec.perPort[1].strings["PortName"] = "COM123456789";  // 13 bytes: more than a COM name holds
     spec.childFaults[2].keyCannotOpen = true;

@@ -12,8 +12,6 @@ namespace {
 
 using AuditTest = PageTest;
 
-std::string IdOf(const tb::Board& board) { return tb::InstanceId(board.node); }
-
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(tolower(c)); });
     return text;

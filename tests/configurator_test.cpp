@@ -13,8 +13,6 @@ namespace {
 
 using ConfiguratorTest = PageTest;
 
-std::string IdOf(const tb::Board& board) { return tb::InstanceId(board.node); }
-
 std::vector<std::string> KeysOf(const tb::Board& board) {
     std::vector<std::string> keys = {board.BoardKey()};
     for (size_t child = 0; child < board.children.size(); ++child) keys.push_back(board.ChildKey(static_cast<int>(child)));
@@ -70,12 +68,12 @@ void Twin(const tb::BoardSpec& spec, const std::vector<std::string>& settings,
     if (changed != nullptr) *changed = byScript;
 }
 
-void Advanced(OpenedPage& opened, int button, const std::function<void(HWND)>& inside) {
-    tb::QueueDialogAction([&](HWND dialog) {
+// Opens a dialog of the page with `button`, lets `inside` work in it and presses OK.
+void OkInDialog(OpenedPage& opened, int button, const std::function<void(HWND)>& inside) {
+    EXPECT_TRUE(tbt::RunDialog(opened.page, button, [&](HWND dialog) {
         inside(dialog);
         EXPECT_TRUE(tbt::Click(dialog, IDOK));
-    });
-    EXPECT_TRUE(tbt::Click(opened.page, button));
+    }));
 }
 
 TEST_F(ConfiguratorTest, SetStoresWhatThePageAndItsDialogsStore) {
@@ -104,7 +102,7 @@ TEST_F(ConfiguratorTest, SetStoresWhatThePageAndItsDialogsStore) {
         tb::BoardSpec spec{.deviceType = 0x4D320000, .ports = 32};
         spec.common.dwords = {{"UartType", 1}, {"PortType", 2}, {"OutputControl", 2}, {"RxFifo_10", 100}};
         Twin(spec, {"2", "mode55x=on", "rx-trigger=4"}, [](OpenedPage& opened) {
-            Advanced(opened, IDC_ADVANCED_FIRST + 1, [](HWND dialog) {
+            OkInDialog(opened, IDC_ADVANCED_FIRST + 1, [](HWND dialog) {
                 EXPECT_TRUE(tbt::Click(dialog, IDC_ADV_MODE_55X));
                 EXPECT_TRUE(tbt::SelectText(dialog, IDC_ADV_RX_LIST, "4"));
             });
@@ -120,7 +118,7 @@ TEST_F(ConfiguratorTest, SetStoresWhatThePageAndItsDialogsStore) {
         std::vector<std::string> changed;
         Twin(spec, {"1", "mode=Echo", "tx-trigger=252"}, [](OpenedPage& opened) {
             EXPECT_TRUE(tbt::SelectText(opened.page, IDC_MODE, "Echo"));
-            Advanced(opened, IDC_ADVANCED, [](HWND dialog) {
+            OkInDialog(opened, IDC_ADVANCED, [](HWND dialog) {
                 EXPECT_TRUE(tbt::SelectText(dialog, IDC_ADV_TX_LIST, "252"));
             });
             EXPECT_TRUE(tbt::PressOk(opened.sheet));
@@ -134,7 +132,7 @@ TEST_F(ConfiguratorTest, SetStoresWhatThePageAndItsDialogsStore) {
         tb::BoardSpec spec{.deviceType = 0x45040000, .ports = 4};
         spec.common.dwords = {{"UartType", 2}, {"PortType", 2}, {"OutputControl", 1}, {"HwAutoToggle_FlowControl_10", 0x1}};
         Twin(spec, {"1", "flow=AutoXonXoff+Xoff-Retransmit"}, [](OpenedPage& opened) {
-            Advanced(opened, IDC_ADVANCED, [](HWND dialog) {
+            OkInDialog(opened, IDC_ADVANCED, [](HWND dialog) {
                 EXPECT_TRUE(tbt::Click(dialog, IDC_ADV_AUTO_XONXOFF));
                 EXPECT_TRUE(tbt::Click(dialog, IDC_ADV_XOFF_RETRANSMIT));
             });
@@ -150,23 +148,17 @@ TEST_F(ConfiguratorTest, SetStoresWhatThePageAndItsDialogsStore) {
              {"port=2", "io-address=COM2", "port=1", "nine-bit=on", "nine-bit-mode=HW", "nine-bit-address=0x21",
               "port=2", "sleep=on"},
              [](OpenedPage& opened) {
-                 tb::QueueDialogAction([](HWND dialog) {
+                 OkInDialog(opened, IDC_IO_REMAP, [](HWND dialog) {
                      EXPECT_TRUE(tbt::SelectText(dialog, IDC_IO_LIST_FIRST + 1, "COM2 (2F8)"));
-                     EXPECT_TRUE(tbt::Click(dialog, IDOK));
                  });
-                 EXPECT_TRUE(tbt::Click(opened.page, IDC_IO_REMAP));
-                 tb::QueueDialogAction([](HWND dialog) {
+                 OkInDialog(opened, IDC_NINE_BIT, [](HWND dialog) {
                      EXPECT_TRUE(tbt::Click(dialog, IDC_NB_ENABLE_FIRST));
                      EXPECT_TRUE(tbt::Click(dialog, IDC_NB_RADIO_FIRST));
                      EXPECT_TRUE(tbt::SelectIndex(dialog, IDC_NB_LIST_FIRST, 0x21));
-                     EXPECT_TRUE(tbt::Click(dialog, IDOK));
                  });
-                 EXPECT_TRUE(tbt::Click(opened.page, IDC_NINE_BIT));
-                 tb::QueueDialogAction([](HWND dialog) {
+                 OkInDialog(opened, IDC_SLEEP_MODE, [](HWND dialog) {
                      EXPECT_TRUE(tbt::Click(dialog, IDC_SLEEP_ENABLE_FIRST + 1));
-                     EXPECT_TRUE(tbt::Click(dialog, IDOK));
                  });
-                 EXPECT_TRUE(tbt::Click(opened.page, IDC_SLEEP_MODE));
                  EXPECT_TRUE(tbt::PressCancel(opened.sheet));
              },
              &changed);

@@ -108,16 +108,7 @@ testing::AssertionResult ImportsWithRegedit(const std::string& fragment) {
     }
     const std::string path = "fragment-check.reg";
     WriteFile(path, moved);
-    char command[MAX_PATH] = "regedit.exe /s fragment-check.reg";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-        return testing::AssertionFailure() << "regedit does not start";
-    }
-    WaitForSingleObject(process.hProcess, 60000);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    if (tbt::RunProgram("regedit.exe /s fragment-check.reg") == -1) return testing::AssertionFailure() << "regedit does not start";
     DeleteFileA(path.c_str());
     // Every "name"=data line, unescaped as regedit reads it, must now be a value of its key.
     std::string key, missing;

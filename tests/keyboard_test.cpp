@@ -281,13 +281,11 @@ std::string Outcome(const tb::BoardSpec& spec, int button, const std::function<v
     tb::ProviderResult offered = tb::CallProvider(*board);
     tb::Sheet sheet = tb::OpenSheet(offered.pages);
     if (sheet.Page() == nullptr) return "no page";
-    tb::QueueDialogAction([&](HWND dialog) {
+    const auto ran = tbt::RunDialog(sheet.Page(), button, [&](HWND dialog) {
         change(dialog);
         end(dialog);
     });
-    const std::string refused = tb::Click(sheet.Page(), button);
-    if (!refused.empty()) return refused;
-    if (tb::PendingDialogActions() != 0) return "no dialog opened";
+    if (!ran) return ran.message();
     tb::PressCancel(sheet);
     const std::string outcome = tb::RegDiff(before, tb::TakeSnapshot(keys));
     // The board's unique tag is in every key path and device name it has: "\Device\Ztser<tag>_0".

@@ -48,6 +48,9 @@ inline tb::PortValues LinePort(DWORD portType, DWORD portMode, DWORD outputContr
             {}};
 }
 
+// The board's device instance id, as ztcfg takes it.
+inline std::string IdOf(const tb::Board& board) { return tb::InstanceId(board.node); }
+
 inline std::vector<std::string> MessageTexts() {
     std::vector<std::string> texts;
     for (const tb::MessageBoxRecord& box : tb::MessageBoxes()) texts.push_back(box.text);

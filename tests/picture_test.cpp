@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "page_fixture.h"
+#include "testbed_support.h"
 #include "tools.h"
 
 #include <psapi.h>
@@ -184,79 +185,39 @@ TEST_F(PictureTest, MemoryStaysFlatOverManyOpenings) {
 class DpiForNewProcesses {
    public:
     explicit DpiForNewProcesses(DWORD dpi) {
-        if (RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
-                            nullptr) != ERROR_SUCCESS) {
-            key_ = nullptr;
-            return;
-        }
         DWORD size = sizeof(previous_);
-        had_ = RegQueryValueExA(key_, "LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&previous_), &size) ==
+        had_ = RegGetValueA(HKEY_CURRENT_USER, Desktop, "LogPixels", RRF_RT_REG_DWORD, nullptr, &previous_, &size) ==
                ERROR_SUCCESS;
-        set_ = RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof(dpi)) ==
-               ERROR_SUCCESS;
+        set_ = RegSetKeyValueA(HKEY_CURRENT_USER, Desktop, "LogPixels", REG_DWORD, &dpi, sizeof(dpi)) == ERROR_SUCCESS;
     }
     ~DpiForNewProcesses() {
-        if (key_ == nullptr) return;
-        if (had_) {
-            const auto* data = reinterpret_cast<const BYTE*>(&previous_);
-            RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, data, sizeof(previous_));
-        } else {
-            RegDeleteValueA(key_, "LogPixels");
-        }
-        RegCloseKey(key_);
+        if (had_) RegSetKeyValueA(HKEY_CURRENT_USER, Desktop, "LogPixels", REG_DWORD, &previous_, sizeof(previous_));
+        else RegDeleteKeyValueA(HKEY_CURRENT_USER, Desktop, "LogPixels");
     }
     DpiForNewProcesses(const DpiForNewProcesses&) = delete;
     DpiForNewProcesses& operator=(const DpiForNewProcesses&) = delete;
     bool Set() const { return set_; }
+    static constexpr char Desktop[] = "Control Panel\\Desktop";
 
    private:
-    HKEY key_ = nullptr;
     DWORD previous_ = 0;
     bool had_ = false;
     bool set_ = false;
 };
 
-// Runs a test program of this folder with the arguments; its output joins this one's.
-// Returns its exit code, or a description of why it did not run to the end.
-std::string RunTests(const char* program, const char* arguments) {
+// Runs a test program of this folder; its output joins this one's.
+long RunTests(const char* program, const char* arguments) {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, MAX_PATH);
     std::string folder = path;
     folder.resize(folder.find_last_of('\\') + 1);
-    std::string command = "\"" + folder + program + "\" " + arguments;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    std::fflush(stdout);
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
-        return "cannot start " + command;
-    }
-    // This thread keeps answering messages while it waits; a bound keeps a hanging run
-    // from outliving the test.
-    const ULONGLONG end = GetTickCount64() + 100000;
-    while (MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 100, QS_ALLINPUT) != WAIT_OBJECT_0) {
-        if (GetTickCount64() > end) {
-            TerminateProcess(process.hProcess, 1);
-            WaitForSingleObject(process.hProcess, INFINITE);
-            break;
-        }
-        tb::Pump();
-    }
-    DWORD code = 1;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return std::to_string(code);
+    return tbt::RunProgram("\"" + folder + program + "\" " + arguments);
 }
 
 TEST(HighDpi, PicturesAndKeyboardHoldAt150Percent) {
     if (ProcessDpi() != 96) {
         // Only a run cut short leaves the setting behind; the next run starts clean.
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-            RegDeleteValueA(key, "LogPixels");
-            RegCloseKey(key);
-        }
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, DpiForNewProcesses::Desktop, "LogPixels");
         FAIL() << "this program started at " << ProcessDpi() << " DPI, not 96; the setting is removed now";
     }
     const std::vector<Share> at96 = MeasureShares();
@@ -268,8 +229,8 @@ TEST(HighDpi, PicturesAndKeyboardHoldAt150Percent) {
     {
         DpiForNewProcesses at144(144);
         ASSERT_TRUE(at144.Set());
-        EXPECT_EQ("0", RunTests("picture_test.exe", "--gtest_filter=PictureTest.*"));
-        EXPECT_EQ("0", RunTests("keyboard_test.exe", ""));
+        EXPECT_EQ(0, RunTests("picture_test.exe", "--gtest_filter=PictureTest.*"));
+        EXPECT_EQ(0, RunTests("keyboard_test.exe", ""));
     }
     SetEnvironmentVariableA(SharesAt96Variable, nullptr);
 }

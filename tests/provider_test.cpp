@@ -17,14 +17,10 @@ TEST_F(ProviderTest, BoardsWithoutTypeOrChildrenGetNoPage) {
         tb::BoardSpec spec;
         const char* message;  // null: no message box
     };
-    tb::BoardSpec noType;
-    noType.ports = 2;
-    tb::BoardSpec unreadableKey;
-    unreadableKey.deviceType = 0x45080000;
+    tb::BoardSpec noType{.ports = 2};
+    tb::BoardSpec unreadableKey{.deviceType = 0x45080000};
     unreadableKey.boardFaults.keyCannotOpen = true;
-    tb::BoardSpec noChildren;
-    noChildren.deviceType = 0x45080000;
-    noChildren.ports = 0;
+    tb::BoardSpec noChildren{.deviceType = 0x45080000, .ports = 0};
     const Case cases[] = {
         {"no ZtDeviceType", noType,
          "Unable to read device type.\n\nPlease uninstall multiport device driver and reinstall it."},
@@ -52,8 +48,7 @@ TEST_F(ProviderTest, BoardsWithoutTypeOrChildrenGetNoPage) {
     }
 
     // The all-classes set cannot be made: no page, no message, nothing left open.
-    tb::BoardSpec standard;
-    standard.deviceType = 0x45080000;
+    tb::BoardSpec standard{.deviceType = 0x45080000};
     auto board = tb::MakeBoard(standard);
     tb::SetAllClassesSetFails(true);
     tb::ClearMessageBoxes();
@@ -80,9 +75,7 @@ TEST_F(ProviderTest, TemplateAndModelLabelFollowTheBoardClass) {
     const std::set<int> templateOnly = {IDC_ROW_LABEL_FIRST, IDC_IO_REMAP, IDC_AUTO_TOGGLE_GROUP};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << c.type);
-        tb::BoardSpec spec;
-        spec.deviceType = c.type;
-        spec.ports = c.ports;
+        tb::BoardSpec spec{.deviceType = c.type, .ports = c.ports};
         OpenedPage opened;
         ASSERT_TRUE(OpenPage(spec, &opened));
         EXPECT_EQ(c.model, tb::Text(opened.page, c.modelId));
@@ -95,8 +88,7 @@ TEST_F(ProviderTest, ParallelPortBoardOffersNoSerialDialogs) {
     const int serialOnly[] = {IDC_SLEEP_MODE, IDC_NINE_BIT, IDC_PORT_REMAP, IDC_ADVANCED_FIRST};
     for (DWORD type : {0x50010000u, 0x40000000u}) {
         SCOPED_TRACE(testing::Message() << std::hex << type);
-        tb::BoardSpec spec;
-        spec.deviceType = type;
+        tb::BoardSpec spec{.deviceType = type};
         OpenedPage opened;
         ASSERT_TRUE(OpenPage(spec, &opened));
         for (int id : serialOnly) EXPECT_EQ(type != 0x50010000u, tb::Enabled(opened.page, id)) << id;
@@ -120,9 +112,7 @@ TEST_F(ProviderTest, AllEnableSelectsThePlusLabels) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.model);
-        tb::BoardSpec spec;
-        spec.deviceType = c.type;
-        spec.ports = 2;
+        tb::BoardSpec spec{.deviceType = c.type, .ports = 2};
         if (c.allEnable) spec.perPort[0].dwords["ALL_Enable"] = *c.allEnable;
         OpenedPage opened;
         ASSERT_TRUE(OpenPage(spec, &opened));
@@ -145,9 +135,7 @@ TEST_F(ProviderTest, PanelRowsFollowTheChildCount) {
     const char* const templateLabels[] = {"1th Panel", "2nd Panel", "3rd Panel", "4th Panel"};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << c.type << std::dec << " with " << c.ports << " ports");
-        tb::BoardSpec spec;
-        spec.deviceType = c.type;
-        spec.ports = c.ports;
+        tb::BoardSpec spec{.deviceType = c.type, .ports = c.ports};
         OpenedPage opened;
         ASSERT_TRUE(OpenPage(spec, &opened));
         for (int row = 0; row < 4; ++row) {
@@ -166,9 +154,7 @@ TEST_F(ProviderTest, PanelRowsFollowTheChildCount) {
 }
 
 TEST_F(ProviderTest, RefusedPageReleasesTheRecordThroughItsCallback) {
-    tb::BoardSpec spec;
-    spec.deviceType = 0x4D320000;
-    spec.ports = 32;
+    tb::BoardSpec spec{.deviceType = 0x4D320000, .ports = 32};
     auto board = tb::MakeBoard(spec);
     ASSERT_TRUE(board);
     const tb::ProviderResult offered = tb::CallProvider(*board, false);
@@ -182,9 +168,7 @@ TEST_F(ProviderTest, RefusedPageReleasesTheRecordThroughItsCallback) {
 }
 
 TEST_F(ProviderTest, SheetReleasesTheRecordExactlyOnce) {
-    tb::BoardSpec spec;
-    spec.deviceType = 0x45080000;
-    spec.ports = 4;
+    tb::BoardSpec spec{.deviceType = 0x45080000, .ports = 4};
     OpenedPage opened;
     ASSERT_TRUE(OpenPage(spec, &opened));
     const auto sets = tb::SetsCreatedByLibrary();
@@ -199,9 +183,7 @@ TEST_F(ProviderTest, SheetReleasesTheRecordExactlyOnce) {
 TEST_F(ProviderTest, ChildrenAreFoundInTreeOrderAndBounded) {
     // 40 children: at most 33 are kept, so a 32-port board shows 4 panels, and
     // the children past the 32nd are never written.
-    tb::BoardSpec spec;
-    spec.deviceType = 0x4D320000;
-    spec.ports = 40;
+    tb::BoardSpec spec{.deviceType = 0x4D320000, .ports = 40};
     for (int child = 0; child < 40; ++child) spec.perPort[child].dwords["PortMode"] = 100 + child;
     OpenedPage opened;
     ASSERT_TRUE(OpenPage(spec, &opened));
@@ -217,9 +199,7 @@ TEST_F(ProviderTest, ChildrenAreFoundInTreeOrderAndBounded) {
 TEST_F(ProviderTest, AtMostThirtyThreeChildrenAreKept) {
     // A standard board writes every kept child from its one row: the 33rd child
     // is written, the 34th is not.
-    tb::BoardSpec spec;
-    spec.deviceType = 0x45080000;
-    spec.ports = 34;
+    tb::BoardSpec spec{.deviceType = 0x45080000, .ports = 34};
     spec.common.dwords["PortMode"] = 7;
     OpenedPage opened;
     ASSERT_TRUE(OpenPage(spec, &opened));
@@ -231,19 +211,15 @@ TEST_F(ProviderTest, AtMostThirtyThreeChildrenAreKept) {
 }
 
 TEST_F(ProviderTest, ChildMissingFromTheDeviceSetEndsTheChildList) {
-    tb::BoardSpec spec;
-    spec.deviceType = 0x45080000;
-    spec.ports = 4;
+    tb::BoardSpec spec{.deviceType = 0x45080000, .ports = 4};
     spec.childFaults[2].missingFromAllClassesSet = true;
     spec.common.dwords["OutputControl"] = 7;
     OpenedPage opened;
     ASSERT_TRUE(OpenPage(spec, &opened));
     EXPECT_TRUE(tb::PressOk(opened.sheet));
     // Children 0 and 1 are written; 2 and 3 keep their values rather than take another port's.
-    EXPECT_EQ(0u, opened.board->ChildDword(0, "OutputControl"));
-    EXPECT_EQ(0u, opened.board->ChildDword(1, "OutputControl"));
-    EXPECT_EQ(7u, opened.board->ChildDword(2, "OutputControl"));
-    EXPECT_EQ(7u, opened.board->ChildDword(3, "OutputControl"));
+    for (int child = 0; child < 4; ++child)
+        EXPECT_EQ(child < 2 ? 0u : 7u, opened.board->ChildDword(child, "OutputControl")) << child;
     EXPECT_TRUE(tb::MessageBoxes().empty());
 }
 

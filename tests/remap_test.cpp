@@ -79,12 +79,7 @@ DWORD ChildInstallFlags(const tb::Board& board, int child) {
 }
 
 tb::BoardSpec ComPorts(int ports, int first, DWORD type = 0x45040000) {
-    tb::BoardSpec spec;
-    spec.deviceType = type;
-    spec.ports = ports;
-    spec.firstComNumber = first;
-    spec.comNames = true;
-    return spec;
+    return {.deviceType = type, .ports = ports, .firstComNumber = first, .comNames = true};
 }
 
 }  // namespace
@@ -248,21 +243,18 @@ struct LegacyLabels {
 LegacyLabels OpenLegacyDialogs(HWND page) {
     LegacyLabels labels;
     const auto shown = [](HWND dialog, int id) { return tb::Visible(dialog, id) ? tb::Text(dialog, id) : ""; };
-    tb::QueueDialogAction([&](HWND dialog) {
+    EXPECT_TRUE(tbt::RunDialog(page, IDC_IO_REMAP, [&](HWND dialog) {
         for (int id = IDC_IO_LABEL_FIRST; id < IDC_IO_LABEL_FIRST + 3; ++id) labels.ioLabels.push_back(shown(dialog, id));
         EXPECT_TRUE(tbt::Click(dialog, IDCANCEL));
-    });
-    EXPECT_TRUE(tbt::Click(page, IDC_IO_REMAP));
-    tb::QueueDialogAction([&](HWND dialog) {
+    }));
+    EXPECT_TRUE(tbt::RunDialog(page, IDC_NINE_BIT, [&](HWND dialog) {
         for (int p = 0; p < 2; ++p) labels.nineBitGroups.push_back(shown(dialog, IDC_NB_GROUP_FIRST + p));
         EXPECT_TRUE(tbt::Click(dialog, IDCANCEL));
-    });
-    EXPECT_TRUE(tbt::Click(page, IDC_NINE_BIT));
-    tb::QueueDialogAction([&](HWND dialog) {
+    }));
+    EXPECT_TRUE(tbt::RunDialog(page, IDC_SLEEP_MODE, [&](HWND dialog) {
         for (int p = 0; p < 2; ++p) labels.sleepBoxes.push_back(shown(dialog, IDC_SLEEP_ENABLE_FIRST + p));
         EXPECT_TRUE(tbt::Click(dialog, IDCANCEL));
-    });
-    EXPECT_TRUE(tbt::Click(page, IDC_SLEEP_MODE));
+    }));
     return labels;
 }
 

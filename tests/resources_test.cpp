@@ -46,6 +46,19 @@ bool HasKind(HWND control, Kind kind) {
 
 INT_PTR CALLBACK QuietProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
+void ExpectControls(HWND dialog, const std::vector<Control>& controls) {
+    for (const Control& c : controls) {
+        HWND control = GetDlgItem(dialog, c.id);
+        ASSERT_NE(nullptr, control) << c.id;
+        EXPECT_TRUE(HasKind(control, c.kind)) << c.id;
+        if (c.text != nullptr) {
+            EXPECT_EQ(c.text, tb::WindowText(control)) << c.id;
+        }
+        EXPECT_EQ(c.visible, (GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE) != 0) << c.id;
+        EXPECT_EQ(c.enabled, IsWindowEnabled(control) != FALSE) << c.id;
+    }
+}
+
 struct Template {
     int id;
     std::vector<Control> controls;
@@ -120,16 +133,7 @@ TEST(Resources, PageTemplatesHoldEveryControlAsSpecified) {
         HWND page = CreateDialogParamA(module, MAKEINTRESOURCEA(t.id), parent, QuietProc, 0);
         ASSERT_NE(nullptr, page);
         EXPECT_EQ("Settings", tb::WindowText(page));
-        for (const Control& c : t.controls) {
-            HWND control = GetDlgItem(page, c.id);
-            ASSERT_NE(nullptr, control) << c.id;
-            EXPECT_TRUE(HasKind(control, c.kind)) << c.id;
-            if (c.text != nullptr) {
-                EXPECT_EQ(c.text, tb::WindowText(control)) << c.id;
-            }
-            EXPECT_EQ(c.visible, (GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE) != 0) << c.id;
-            EXPECT_EQ(c.enabled, IsWindowEnabled(control) != FALSE) << c.id;
-        }
+        ExpectControls(page, t.controls);
         for (int id : t.absent) EXPECT_EQ(nullptr, GetDlgItem(page, id)) << id;
         const std::vector<std::string> unnamed = tbt::UnnamedTexts(page);
         for (const std::string& caption : t.captions) {
@@ -143,7 +147,7 @@ TEST(Resources, PageTemplatesHoldEveryControlAsSpecified) {
 TEST(Resources, AdvancedSettingsTemplate) {
     HMODULE module = tb::LoadLibraryUnderTest();
     ASSERT_NE(nullptr, module);
-    const Control controls[] = {
+    const std::vector<Control> controls = {
         {1, Kind::Push, "OK", true, true},
         {2, Kind::Push, "Cancel", true, true},
         {1032, Kind::Group, "Default Additional Parameters", true, true},
@@ -173,18 +177,11 @@ TEST(Resources, AdvancedSettingsTemplate) {
     const LOGFONTA font = tbt::DialogFont(dialog);
     EXPECT_STREQ("MS Shell Dlg", font.lfFaceName);
     EXPECT_EQ(tbt::EightPointHeight(), font.lfHeight);
-    for (const Control& c : controls) {
-        HWND control = GetDlgItem(dialog, c.id);
-        ASSERT_NE(nullptr, control) << c.id;
-        EXPECT_TRUE(HasKind(control, c.kind)) << c.id;
-        EXPECT_EQ(c.text, tb::WindowText(control)) << c.id;
-        EXPECT_EQ(c.visible, (GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE) != 0) << c.id;
-        EXPECT_EQ(c.enabled, IsWindowEnabled(control) != FALSE) << c.id;
-    }
+    ExpectControls(dialog, controls);
     int children = 0;
     for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) ++children;
     EXPECT_EQ(std::vector<std::string>{"FIFO Size: "}, tbt::UnnamedTexts(dialog));
-    EXPECT_EQ(static_cast<int>(std::size(controls)) + 1, children);
+    EXPECT_EQ(static_cast<int>(controls.size()) + 1, children);
     DestroyWindow(dialog);
 }
 

@@ -27,8 +27,7 @@ struct RuleCase {
 
 void RunRuleCase(const RuleCase& c) {
     SCOPED_TRACE(c.what);
-    tb::BoardSpec spec;
-    spec.deviceType = c.type;
+    tb::BoardSpec spec{.deviceType = c.type};
     spec.ports = c.type == Panel4 ? 4 : 1;  // a four-port panel board loads four rows
     auto& values = spec.common.dwords;
     values = {{"UartType", c.uart},   {"PortType", c.portType},           {"PortMode", c.portMode},
@@ -68,8 +67,7 @@ TEST_F(RulesTest, PageShowsAndStoresWhatTheRulesDecide) {
 TEST_F(RulesTest, AllEnableGroupBoxFollowsTheMask) {
     // The Auto Toggle group box of the standard layout is enabled exactly when a button may be used.
     for (DWORD portType : {0u, 2u}) {
-        tb::BoardSpec spec;
-        spec.deviceType = NoHw4;
+        tb::BoardSpec spec{.deviceType = NoHw4};
         spec.common.dwords = {{"ALL_Enable", 1}, {"PortType", portType}, {"UartType", 0}};
         OpenedPage opened;
         ASSERT_TRUE(OpenPage(spec, &opened));

@@ -16,10 +16,7 @@ constexpr const char* SaveValues[] = {"PortMode", "OutputControl", "RxFifo",   "
 tb::PortValues Rs485Port(DWORD portMode = 0) { return LinePort(2, portMode, 1, 1, 3); }
 
 TEST_F(SettingsTest, RoadOfOneChangeReachesEveryChildOfAStandardBoard) {
-    tb::BoardSpec spec;
-    spec.deviceType = 0x45040000;
-    spec.ports = 4;
-    spec.common = Rs485Port();
+    tb::BoardSpec spec{.deviceType = 0x45040000, .ports = 4, .common = Rs485Port()};
     spec.perPort[0].dwords["AutoToggleSigType"] = 1;
     spec.perPort[3].dwords = {{"PortMode", 1}, {"OutputControl", 0}, {"RxFifo_10", 200}};  // overwritten from slot 0
     OpenedPage opened;
@@ -54,10 +51,7 @@ TEST_F(SettingsTest, RoadOfOneChangeReachesEveryChildOfAStandardBoard) {
 }
 
 TEST_F(SettingsTest, ThirtyTwoPortBoardStoresEachPanelIntoItsEightChildren) {
-    tb::BoardSpec spec;
-    spec.deviceType = 0x4D320000;
-    spec.ports = 32;
-    spec.common = Rs485Port();
+    tb::BoardSpec spec{.deviceType = 0x4D320000, .ports = 32, .common = Rs485Port()};
     // Each panel's first child decides the panel; the others differ and are overwritten.
     for (int child = 0; child < 32; ++child) {
         spec.perPort[child].dwords["RxFifo"] = child % 8 == 0 ? 100 + child : 1;
@@ -91,9 +85,7 @@ TEST_F(SettingsTest, ThirtyTwoPortBoardStoresEachPanelIntoItsEightChildren) {
 }
 
 TEST_F(SettingsTest, EmptyKeysLoadDefaultsAndStoreThem) {
-    tb::BoardSpec spec;
-    spec.deviceType = 0x45020000;
-    spec.ports = 2;
+    tb::BoardSpec spec{.deviceType = 0x45020000, .ports = 2};
     OpenedPage opened;
     ASSERT_TRUE(OpenPage(spec, &opened));
     HWND page = opened.page;
@@ -115,9 +107,7 @@ TEST_F(SettingsTest, EmptyKeysLoadDefaultsAndStoreThem) {
 // Reads take 4 bytes whatever the type: anything longer loads the default, anything that
 // fits is taken as its bytes. Writes are always 4-byte REG_DWORDs.
 TEST_F(SettingsTest, ValuesOfAnyShapeLoadSafelyAndAreStoredAsDwords) {
-    tb::BoardSpec spec;
-    spec.deviceType = 0x45010000;
-    spec.portNames = false;
+    tb::BoardSpec spec{.deviceType = 0x45010000, .portNames = false};
     OpenedPage opened;
     auto board = tb::MakeBoard(spec);
     ASSERT_TRUE(board);
@@ -154,9 +144,7 @@ TEST_F(SettingsTest, ValuesOfAnyShapeLoadSafelyAndAreStoredAsDwords) {
 
 TEST_F(SettingsTest, ShowsTheStoredChoicesOfEachRow) {
     // Four-port panel board: interface names, mode lists and selections per row.
-    tb::BoardSpec spec;
-    spec.deviceType = 0x4E040082;
-    spec.ports = 4;
+    tb::BoardSpec spec{.deviceType = 0x4E040082, .ports = 4};
     spec.perPort[0].dwords = {{"PortType", 2}, {"PortMode", 1}, {"UartType", 2}};
     spec.perPort[1].dwords = {{"PortType", 4}};
     spec.perPort[2].dwords = {{"PortType", 1}, {"PortMode", 5}};
@@ -177,8 +165,7 @@ TEST_F(SettingsTest, ShowsTheStoredChoicesOfEachRow) {
     EXPECT_EQ("16C1050/PCI", tb::Text(page, IDC_UART_PANEL));  // the last row decides
 
     // A legacy board always shows its own UART; a selectable 16C550 shows the fixed toggle.
-    tb::BoardSpec legacy;
-    legacy.deviceType = 0x40000000;
+    tb::BoardSpec legacy{.deviceType = 0x40000000};
     legacy.common.dwords = {{"UartType", 0}, {"HwPortType", 3}, {"PortType", 3}};
     OpenedPage opened2;
     ASSERT_TRUE(OpenPage(legacy, &opened2));
@@ -197,9 +184,7 @@ TEST_F(SettingsTest, ShowsTheStoredChoicesOfEachRow) {
 TEST_F(SettingsTest, FixedToggleHidesTheGroupOnlyWhereItIsMapped) {
     // The two-port board gathers its rows without the Auto Toggle group box.
     for (DWORD type : {0x45080000u, 0x4D020000u}) {
-        tb::BoardSpec spec;
-        spec.deviceType = type;
-        spec.ports = 2;
+        tb::BoardSpec spec{.deviceType = type, .ports = 2};
         spec.common.dwords = {{"UartType", 0}, {"HwPortType", 3}, {"PortType", 2}};
         OpenedPage opened;
         ASSERT_TRUE(OpenPage(spec, &opened));
@@ -209,10 +194,7 @@ TEST_F(SettingsTest, FixedToggleHidesTheGroupOnlyWhereItIsMapped) {
 }
 
 TEST_F(SettingsTest, NothingIsWrittenUnlessApplied) {
-    tb::BoardSpec spec;
-    spec.deviceType = 0x45020000;
-    spec.ports = 2;
-    spec.common = Rs485Port();
+    tb::BoardSpec spec{.deviceType = 0x45020000, .ports = 2, .common = Rs485Port()};
     // Cancel without Apply: the change is dropped.
     {
         OpenedPage opened;
@@ -243,10 +225,7 @@ TEST_F(SettingsTest, NothingIsWrittenUnlessApplied) {
 }
 
 TEST_F(SettingsTest, UnreadableKeysAreReportedOnLoadAndStopTheSave) {
-    tb::BoardSpec spec;
-    spec.deviceType = 0x4D040091;
-    spec.ports = 4;
-    spec.common = Rs485Port();
+    tb::BoardSpec spec{.deviceType = 0x4D040091, .ports = 4, .common = Rs485Port()};
     spec.childFaults[1].keyCannotOpen = true;
     OpenedPage opened;
     ASSERT_TRUE(OpenPage(spec, &opened));
@@ -267,8 +246,7 @@ TEST_F(SettingsTest, UnreadableKeysAreReportedOnLoadAndStopTheSave) {
 
 TEST_F(SettingsTest, SetDeviceInfoStoresTheNameAndStartsTheTool) {
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, tb::ServiceParametersPath);
-    tb::BoardSpec spec;
-    spec.deviceType = 0x45010000;
+    tb::BoardSpec spec{.deviceType = 0x45010000};
     spec.friendlyName = "Norva serial board #2 (16)";  // 26 characters
     // Without the driver's Parameters key nothing happens.
     {

@@ -13,8 +13,6 @@ namespace {
 
 using StoresTest = PageTest;
 
-std::string IdOf(const tb::Board& board) { return tb::InstanceId(board.node); }
-
 std::string LastLine(const std::string& text) {
     const size_t end = text.find_last_not_of('\n');
     const size_t start = text.rfind('\n', end);
@@ -90,17 +88,9 @@ TEST_F(StoresTest, VerifyNamesEachDisagreementAndRepairMakesTheStoresAgree) {
     EXPECT_TRUE(tb::DiffRegistry(snapshot, tb::SnapshotRegistry({"SYSTEM\\CurrentControlSet", tb::SerialCommPath, tb::PortsKeyPath})).empty());
     EXPECT_EQ(std::optional<std::string>(objects[0]), tb::DosNameTarget("COM45"));
     // Imported with regedit, the fragment sets what the registry holds of the repair.
-    {
-        tbt::WriteFile("repair-plan.reg", run.out);
-        STARTUPINFOA startup{sizeof(startup)};
-        PROCESS_INFORMATION process{};
-        char command[] = "regedit.exe /S repair-plan.reg";
-        ASSERT_TRUE(CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
-        WaitForSingleObject(process.hProcess, 60000);
-        CloseHandle(process.hProcess);
-        CloseHandle(process.hThread);
-        DeleteFileA("repair-plan.reg");
-    }
+    tbt::WriteFile("repair-plan.reg", run.out);
+    ASSERT_NE(-1, tbt::RunProgram("regedit.exe /S repair-plan.reg"));
+    DeleteFileA("repair-plan.reg");
     EXPECT_EQ("COM41", tb::ReadString(tb::SerialCommPath, objects[1].c_str()));
     EXPECT_EQ("Multiport Serial Port(COM43), [0-1] ", board->ChildFriendlyName(3));
     EXPECT_EQ("9600,n,8,1", tb::ReadString(tb::PortsKeyPath, "COM44:"));

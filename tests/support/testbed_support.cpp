@@ -1,5 +1,6 @@
 #include "testbed_support.h"
 
+#include <cstdio>
 #include <fstream>
 
 namespace tbt {
@@ -40,6 +41,28 @@ std::string ReadFile(const std::string& path) {
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 void WriteFile(const std::string& path, const std::string& content) { std::ofstream(path, std::ios::binary) << content; }
+
+long RunProgram(std::string command) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    std::fflush(stdout);
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) return -1;
+    const ULONGLONG end = GetTickCount64() + 100000;
+    while (MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 100, QS_ALLINPUT) != WAIT_OBJECT_0) {
+        if (GetTickCount64() > end) {
+            TerminateProcess(process.hProcess, 1);
+            WaitForSingleObject(process.hProcess, INFINITE);
+            break;
+        }
+        tb::Pump();
+    }
+    DWORD code = 1;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return static_cast<long>(code);
+}
 
 std::vector<std::string> UnnamedTexts(HWND dialog) {
     std::vector<std::string> texts;

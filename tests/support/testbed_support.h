@@ -25,6 +25,10 @@ namespace tbt {
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& content);
 
+// Runs a command line to its end, answering this thread's messages meanwhile; a run
+// beyond 100 s is ended. Its exit code, or -1 when it does not start.
+long RunProgram(std::string command);
+
 // The texts of a dialog's controls without an id, in the order of its template.
 std::vector<std::string> UnnamedTexts(HWND dialog);
 // The dialog's font, and the height an 8-point font has on this screen.
